@@ -1,0 +1,56 @@
+#pragma once
+
+#include "MailMessage.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+class ImapConnection;
+
+// The IMAP client the session drives: status 1 means success, anything else failure, and
+// FailureText() names the cause. Every operation waits in a local event loop that lets user
+// input through; meanwhile AbortCheck (at least every 100 ms) and PercentDone are raised.
+class ImapComponent final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ImapComponent)
+
+public:
+    explicit ImapComponent(QObject *parent = nullptr);
+    ~ImapComponent() override;
+
+    void SetEncryption(bool encrypted);
+    void SetPort(int port);
+    // Connects to `host` (the port set before). TESSALINE_IMAP_HOST ("host" or "host:port")
+    // overrides both; TESSALINE_CA_FILE adds a trusted CA. Certificates are always verified.
+    int OpenHost(const QString &host);
+    // Sends one command line (the tag is added) and returns the reply lines up to and including
+    // the tagged completion, joined with CR LF; empty when nothing usable came back.
+    QString SendRawLine(const QString &commandLine);
+    int SignIn(const QString &user, const QString &password);
+    // Selects read-only; the empty name is the inbox.
+    int OpenMailbox(const QString &mailbox);
+    int MessageCount() const;
+    // `byUid` is always false in this program: `number` is a sequence number.
+    std::optional<MailMessage> FetchMessage(int number, bool byUid);
+    // Decoded mailbox names in server order; nullopt when the listing failed.
+    std::optional<QStringList> ListFolders(const QString &reference, const QString &pattern);
+    QString FailureText() const;
+    int CloseConnection();
+
+    // Longest wait without a byte from the server.
+    void setTimeoutMs(int milliseconds);
+
+Q_SIGNALS:
+    // A handler that sets `abort` to non-zero asks the running operation to give up.
+    void AbortCheck(int &abort);
+    void PercentDone(int percent);
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};

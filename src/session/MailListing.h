@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+// The arguments of one MailExtractListing event: a fetched message's texts and its number.
+struct MailListing
+{
+    QString From;
+    QString FromName;
+    QString FromAddress;
+    QString Subject;
+    QString ReceivedDate; // general date form; the date alone at exactly midnight
+    QString PlainTextBody;
+    QString HTMLTextBody;
+    int uID = 0; // sequence number in the selected mailbox
+};

@@ -1,0 +1,1 @@
+#include "MailMessage.h"

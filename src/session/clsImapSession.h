@@ -1,0 +1,62 @@
+#pragma once
+
+#include "MailListing.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <memory>
+#include <optional>
+
+class ImapComponent;
+
+// Filled by EnumMailFolders: entries 1..7 are the "[Gmail]/" folders without the prefix.
+extern std::array<QString, 8> gmailFolderNames;
+// Every other listed name except "INBOX".
+extern QStringList mailboxLabels;
+
+// One signed-in connection to the mailbox over a lent ImapComponent. Held by std::shared_ptr;
+// every method that can re-enter the event loop keeps the session alive for its duration.
+class clsImapSession final : public QObject, public std::enable_shared_from_this<clsImapSession>
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(clsImapSession)
+
+public:
+    static std::shared_ptr<clsImapSession> create();
+    ~clsImapSession() override;
+
+    bool AbortProcess = false;
+
+    QString Username;
+    QString Password;
+    QString IMAPServer;
+    bool SSL = false;
+    int PORT = 0;
+    int CurrentLocation = 0;
+    int MaxRecord = 0;
+
+    ImapComponent *ImapComponentObject() const;
+    void setImapComponentObject(ImapComponent *component);
+
+    bool Connect();
+    void GetLastError();
+    int GetTotalMessage(const QString &FolderName);
+    std::optional<QStringList> EnumMailFolders();
+    void StartMailExtraction(const QString &FolderName);
+    void StartExtraction(const QString &FolderName, const QString &ExtractType);
+    void AppendErrorLog();
+
+Q_SIGNALS:
+    void ScrapAddressListing(const QString &EmailAddress);
+    void MailExtractListing(MailListing &listing);
+    void ScrapProgress(int &percent);
+
+private:
+    clsImapSession();
+    struct Private;
+    std::unique_ptr<Private> d;
+};
