@@ -1,0 +1,56 @@
+#pragma once
+
+#include "RowSink.h"
+
+#include <QAbstractListModel>
+#include <QHash>
+#include <QList>
+#include <QStringList>
+#include <QTimer>
+
+// The result list: one text and one check state per row, rows appended at the end. A hash of
+// the row texts answers contains() at any size. New rows reach views in batches: they are
+// announced on a zero-timer or by flushPendingRows(), so appending costs the same at any length.
+// count(), text(), checked() and contains() see every row, announced or not; rowCount() is what
+// views have been told.
+class ResultListModel final : public QAbstractListModel, public RowSink
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ResultListModel)
+
+public:
+    explicit ResultListModel(QObject *parent = nullptr);
+
+    void append(const QString &text) override;
+    bool contains(const QString &text) const override;
+    void clear();
+
+    qsizetype count() const { return m_texts.size(); }
+    QString text(qsizetype row) const { return m_texts.at(row); }
+    bool checked(qsizetype row) const { return m_checked.at(row); }
+    void setChecked(qsizetype row, bool checked);
+    // Ticks or unticks rows first..last (inclusive, clamped to the list).
+    void setRangeChecked(qsizetype first, qsizetype last, bool checked);
+    void setAllChecked(bool checked);
+
+    // Every row text and every check state in list order, for the exports.
+    const QStringList &texts() const { return m_texts; }
+    const QList<bool> &checkStates() const { return m_checked; }
+
+    // Tells views about the rows appended since the last batch.
+    void flushPendingRows();
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+private:
+    void announceChecks(qsizetype first, qsizetype last);
+
+    QStringList m_texts;
+    QList<bool> m_checked;
+    QHash<QString, int> m_textCounts;
+    qsizetype m_announced = 0;
+    QTimer m_flushTimer;
+};

@@ -1,0 +1,3 @@
+#include "RunFlags.h"
+
+bool suppressDoneNotice = false;
