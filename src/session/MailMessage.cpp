@@ -1,1 +1,218 @@
 #include "MailMessage.h"
+
+#include "GMimeHandle.h"
+#include "MimeBodyFinder.h"
+
+#include <gmime/gmime.h>
+
+#include <memory>
+#include <mutex>
+
+namespace {
+
+void ensureGMimeInitialised()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { g_mime_init(); });
+}
+
+struct ParserOptionsDeleter
+{
+    void operator()(GMimeParserOptions *options) const { g_mime_parser_options_free(options); }
+};
+using ParserOptions = std::unique_ptr<GMimeParserOptions, ParserOptionsDeleter>;
+
+// Undeclared 8-bit text is read as UTF-8 when it is valid UTF-8, else as Windows-1252, the
+// usual superset of what Western mailers send unlabelled.
+ParserOptions newParserOptions()
+{
+    ParserOptions options(g_mime_parser_options_new());
+    const char *fallbacks[] = {"UTF-8", "windows-1252", nullptr};
+    g_mime_parser_options_set_fallback_charsets(options.get(), fallbacks);
+    return options;
+}
+
+QString takeUtf8(char *text)
+{
+    QString result = QString::fromUtf8(text);
+    g_free(text);
+    return result;
+}
+
+QString fromUnlabelled(const QByteArray &bytes, GMimeParserOptions *options)
+{
+    return takeUtf8(g_mime_utils_decode_8bit(options, bytes.constData(), size_t(bytes.size())));
+}
+
+std::optional<QString> fromCharset(const QByteArray &bytes, const char *charset)
+{
+    iconv_t converter = g_mime_iconv_open("UTF-8", charset);
+    if (converter == iconv_t(-1))
+        return std::nullopt;
+    char *converted = g_mime_iconv_strndup(converter, bytes.constData(), size_t(bytes.size()));
+    g_mime_iconv_close(converter);
+    if (!converted)
+        return std::nullopt;
+    return takeUtf8(converted);
+}
+
+// A label nobody knows, or bytes the label cannot describe (8-bit text sent as "us-ascii"),
+// fall back to reading the bytes as if unlabelled instead of losing the text.
+QString decodeCharset(const QByteArray &bytes, const char *charset, GMimeParserOptions *options)
+{
+    if (bytes.isEmpty())
+        return {};
+    if (charset && g_ascii_strcasecmp(g_mime_charset_iconv_name(charset), "UTF-8") == 0)
+        return QString::fromUtf8(bytes); // a stray bad byte shows as U+FFFD, nothing is dropped
+    if (charset) {
+        if (std::optional<QString> text = fromCharset(bytes, charset))
+            return *text;
+    }
+    return fromUnlabelled(bytes, options);
+}
+
+// The part's bytes with the transfer encoding (base64, quoted-printable) undone.
+QByteArray transferDecoded(GMimePart *part)
+{
+    GMimeDataWrapper *content = g_mime_part_get_content(part);
+    if (!content)
+        return {};
+    auto stream = GMimeHandle<GMimeStream>::adopt(g_mime_stream_mem_new());
+    g_mime_data_wrapper_write_to_stream(content, stream.get());
+    GByteArray *bytes = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(stream.get()));
+    return QByteArray(reinterpret_cast<const char *>(bytes->data), qsizetype(bytes->len));
+}
+
+// MIME text is canonically CR LF; bodies written with bare LF are brought to that form so that
+// they still split into lines. Lone CRs are left as they are.
+QString withCrLfLineBreaks(const QString &text)
+{
+    QString result;
+    result.reserve(text.size() + text.size() / 16);
+    QChar previous;
+    for (const QChar character : text) {
+        if (character == u'\n' && previous != u'\r')
+            result += u'\r';
+        result += character;
+        previous = character;
+    }
+    return result;
+}
+
+QString bodyText(GMimePart *part, GMimeParserOptions *options)
+{
+    if (!part)
+        return {};
+    GMimeContentType *type = g_mime_object_get_content_type(GMIME_OBJECT(part));
+    const char *charset = type ? g_mime_content_type_get_parameter(type, "charset") : nullptr;
+    return withCrLfLineBreaks(decodeCharset(transferDecoded(part), charset, options));
+}
+
+InternetAddressMailbox *firstMailbox(InternetAddressList *list)
+{
+    const int count = list ? internet_address_list_length(list) : 0;
+    for (int index = 0; index < count; ++index) {
+        InternetAddress *address = internet_address_list_get_address(list, index);
+        if (INTERNET_ADDRESS_IS_MAILBOX(address))
+            return INTERNET_ADDRESS_MAILBOX(address);
+        if (INTERNET_ADDRESS_IS_GROUP(address)) {
+            InternetAddressList *members =
+                internet_address_group_get_members(INTERNET_ADDRESS_GROUP(address));
+            if (InternetAddressMailbox *member = firstMailbox(members))
+                return member;
+        }
+    }
+    return nullptr;
+}
+
+QString mailboxName(InternetAddressMailbox *mailbox)
+{
+    return QString::fromUtf8(internet_address_get_name(INTERNET_ADDRESS(mailbox))).trimmed();
+}
+
+QString mailboxAddress(InternetAddressMailbox *mailbox)
+{
+    return QString::fromUtf8(internet_address_mailbox_get_addr(mailbox));
+}
+
+QString displayForm(const QString &name, const QString &address)
+{
+    if (name.isEmpty())
+        return address;
+    return name + QStringLiteral(" <") + address + u'>';
+}
+
+// Fills the three sender texts. A From header that holds no address at all keeps its decoded
+// text as the display form, so nothing the sender wrote is lost.
+void readSender(GMimeMessage *message, MailMessage &result)
+{
+    if (InternetAddressMailbox *sender = firstMailbox(g_mime_message_get_from(message))) {
+        result.fromName = mailboxName(sender);
+        result.fromAddress = mailboxAddress(sender);
+        result.from = displayForm(result.fromName, result.fromAddress);
+        return;
+    }
+    result.from =
+        QString::fromUtf8(g_mime_object_get_header(GMIME_OBJECT(message), "From")).trimmed();
+}
+
+QDateTime localDate(GMimeMessage *message)
+{
+    GDateTime *date = g_mime_message_get_date(message);
+    if (!date)
+        return {};
+    return QDateTime::fromSecsSinceEpoch(g_date_time_to_unix(date));
+}
+
+bool hasHeaderFields(GMimeMessage *message)
+{
+    return g_mime_header_list_get_count(g_mime_object_get_header_list(GMIME_OBJECT(message))) > 0;
+}
+
+GMimeHandle<GMimeMessage> parseMessage(const QByteArray &raw, GMimeParserOptions *options)
+{
+    // The memory stream copies the bytes, so `raw` need not outlive the parse.
+    auto stream = GMimeHandle<GMimeStream>::adopt(
+        g_mime_stream_mem_new_with_buffer(raw.constData(), size_t(raw.size())));
+    auto parser = GMimeHandle<GMimeParser>::adopt(g_mime_parser_new_with_stream(stream.get()));
+    return GMimeHandle<GMimeMessage>::adopt(g_mime_parser_construct_message(parser.get(), options));
+}
+
+void setReason(QString *failureReason, const QString &reason)
+{
+    if (failureReason)
+        *failureReason = reason;
+}
+
+} // namespace
+
+std::optional<MailMessage> MailMessage::fromRfc822(const QByteArray &raw, QString *failureReason)
+{
+    if (raw.size() > MaximumSize) {
+        setReason(failureReason,
+                  QStringLiteral("The message is larger than the %1 MB limit (%2 bytes).")
+                      .arg(MaximumSize / (1024 * 1024))
+                      .arg(raw.size()));
+        return std::nullopt;
+    }
+    ensureGMimeInitialised();
+    // Declared before the message: the message reads its headers through these options.
+    const ParserOptions options = newParserOptions();
+    const GMimeHandle<GMimeMessage> message = parseMessage(raw, options.get());
+    if (!message || !hasHeaderFields(message.get())) {
+        setReason(failureReason, QStringLiteral("The server's data is not a mail message."));
+        return std::nullopt;
+    }
+
+    MailMessage result;
+    readSender(message.get(), result);
+    result.subject = QString::fromUtf8(g_mime_message_get_subject(message.get()));
+    result.date = localDate(message.get());
+
+    const MimeBodyFinder body(g_mime_message_get_mime_part(message.get()));
+    result.htmlTextBody = bodyText(body.htmlPart(), options.get());
+    result.plainTextBody =
+        body.plainPart() ? bodyText(body.plainPart(), options.get()) : result.htmlTextBody;
+    setReason(failureReason, {});
+    return result;
+}

@@ -17,6 +17,11 @@ struct MailMessage
     QString plainTextBody; // text/plain part, or the HTML source when there is none
     QString htmlTextBody; // text/html part
 
-    // Parses raw RFC 5322 bytes; nullopt when they are not a message at all.
-    static std::optional<MailMessage> fromRfc822(const QByteArray &raw);
+    // Larger raw messages are refused rather than parsed.
+    static constexpr qsizetype MaximumSize = qsizetype(64) * 1024 * 1024;
+
+    // Parses raw RFC 5322 bytes; nullopt when they are not a message at all or are larger than
+    // MaximumSize. `failureReason`, when given, receives the reason for a nullopt.
+    static std::optional<MailMessage> fromRfc822(const QByteArray &raw,
+                                                 QString *failureReason = nullptr);
 };
