@@ -38,6 +38,16 @@ void restrictToOwner(const QString &path)
     Q_UNUSED(path); // the registry carries per-user access rights of its own
 #endif
 }
+
+// A number written as text; "nan" and "inf" are words, not numbers, to a stored setting.
+double numberFromText(const QString &text)
+{
+    bool ok = false;
+    const double number = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(number))
+        throw StepFailure(QStringLiteral("Type mismatch"));
+    return number;
+}
 } // namespace
 
 QString GetSetting(const QString &key, const QString &defaultValue)
@@ -68,20 +78,12 @@ bool TextToBoolean(const QString &text)
         return true;
     if (trimmed.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0)
         return false;
-    bool ok = false;
-    const double number = trimmed.toDouble(&ok);
-    if (!ok)
-        throw StepFailure(QStringLiteral("Type mismatch"));
-    return number != 0;
+    return numberFromText(trimmed) != 0;
 }
 
 qint16 TextToWholeNumber(const QString &text)
 {
-    bool ok = false;
-    const double number = text.trimmed().toDouble(&ok);
-    if (!ok)
-        throw StepFailure(QStringLiteral("Type mismatch"));
-    const double rounded = std::nearbyint(number); // halves to the even neighbour
+    const double rounded = std::nearbyint(numberFromText(text)); // halves to the even neighbour
     if (rounded < -32768 || rounded > 32767)
         throw StepFailure(QStringLiteral("Overflow"));
     return static_cast<qint16>(rounded);
