@@ -19,6 +19,5 @@ public:
     // error reports ("Form2.PushButton4_Click"); `pointerWindow` shows the hourglass.
     virtual void startStopClick(QPushButton *button, const QString &idleCaption,
                                 ExtractionMode mode, const QString &location,
-                                QWidget *pointerWindow)
-        = 0;
+                                QWidget *pointerWindow) = 0;
 };
