@@ -1,1 +1,380 @@
 #include "ImapComponent.h"
+
+#include "imap/ImapCommand.h"
+#include "imap/ImapConnection.h"
+#include "imap/ImapWait.h"
+#include "imap/MailboxNameCodec.h"
+#include "imap/MessageFetcher.h"
+#include "imap/ServerAddress.h"
+
+#include <QPointer>
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+// Gmail ends long sessions with BYE; a fetch signs in again this many times before it fails.
+constexpr int maxReconnects = 3;
+constexpr int defaultTimeoutMs = 60 * 1000;
+
+// Marks the component busy for one public operation, so that an operation started from an event
+// handler while this one waits is refused. Safe when the component dies during the wait.
+class BusyScope
+{
+public:
+    BusyScope(ImapComponent *component, bool &busy) : m_component(component), m_busy(busy)
+    {
+        m_busy = true;
+    }
+    ~BusyScope()
+    {
+        if (m_component)
+            m_busy = false;
+    }
+    Q_DISABLE_COPY_MOVE(BusyScope)
+
+private:
+    QPointer<ImapComponent> m_component;
+    bool &m_busy;
+};
+
+QString joinedLines(const ImapReply &reply)
+{
+    QByteArrayList lines;
+    for (const ImapResponse &response : reply.untagged)
+        lines.append(response.raw);
+    lines.append(reply.completion.raw);
+    return QString::fromUtf8(lines.join("\r\n"));
+}
+
+ImapCommand loginCommand(const QString &user, const QString &password)
+{
+    ImapCommand command("LOGIN");
+    command.string(user.toUtf8()).string(password.toUtf8()).sensitive();
+    return command;
+}
+
+ImapCommand examineCommand(const QString &mailbox)
+{
+    ImapCommand command("EXAMINE");
+    command.mailbox(mailbox);
+    return command;
+}
+
+} // namespace
+
+struct ImapComponent::Private
+{
+    explicit Private(ImapComponent *component)
+        : q(component), fetcher([this](const ImapCommand &command) { return runResuming(command); })
+    {
+    }
+
+    ImapReply wait();
+    ImapReply connectToServer();
+    ImapReply run(const ImapCommand &command);
+    ImapReply runResuming(const ImapCommand &command);
+    ImapReply resume();
+    void noteMailboxData(const ImapReply &reply);
+    void forgetSession();
+    bool refuseWhenBusy();
+
+    ImapComponent *q;
+    ImapConnection connection;
+    MessageFetcher fetcher;
+    bool encrypted = true;
+    int port = 993;
+    QString host;
+    int timeoutMs = defaultTimeoutMs;
+    QString failure;
+    int messageCount = 0;
+    bool busy = false;
+
+    // What a reconnect replays to get back to where the server dropped us.
+    QList<QByteArray> linesBeforeSignIn; // the identification command
+    std::optional<std::pair<QString, QString>> credentials;
+    std::optional<QString> selectedMailbox;
+};
+
+ImapReply ImapComponent::Private::wait()
+{
+    ImapComponent *component = q;
+    ImapWait::Hooks hooks;
+    hooks.abortRequested = [component] {
+        int abort = 0;
+        Q_EMIT component->AbortCheck(abort);
+        return abort != 0;
+    };
+    hooks.progress = [component](int percent) { Q_EMIT component->PercentDone(percent); };
+    return ImapWait::run(&connection, timeoutMs, hooks);
+}
+
+ImapReply ImapComponent::Private::connectToServer()
+{
+    QString problem;
+    const std::optional<ServerAddress> address = ServerAddress::resolve(host, port, &problem);
+    if (!address)
+        return ImapReply::ended(ImapReply::End::NotConnected, problem);
+    connection.open(*address);
+    return wait();
+}
+
+ImapReply ImapComponent::Private::run(const ImapCommand &command)
+{
+    if (!connection.isOpen()) {
+        const ImapReply::End why = connection.closedBecause();
+        if (why == ImapReply::End::ConnectionLost)
+            return ImapReply::ended(why, connection.closedReason());
+        return ImapReply::ended(ImapReply::End::NotConnected,
+                                QStringLiteral("not connected to the server"));
+    }
+    connection.send(command);
+    const ImapReply reply = wait();
+    if (reply.end != ImapReply::End::Destroyed)
+        noteMailboxData(reply);
+    return reply;
+}
+
+ImapReply ImapComponent::Private::runResuming(const ImapCommand &command)
+{
+    ImapReply reply = run(command);
+    int reconnects = 0;
+    while (reply.end == ImapReply::End::ConnectionLost && credentials
+           && reconnects < maxReconnects) {
+        ++reconnects;
+        const ImapReply resumed = resume();
+        if (resumed.end == ImapReply::End::Destroyed)
+            return resumed;
+        if (resumed.end == ImapReply::End::ConnectionLost) {
+            reply = resumed;
+            continue;
+        }
+        if (!resumed.isOk())
+            return resumed;
+        reply = run(command);
+    }
+    if (reply.end == ImapReply::End::ConnectionLost && reconnects > 0)
+        reply.failure += QStringLiteral(" (after %1 attempts to reconnect)").arg(reconnects);
+    return reply;
+}
+
+ImapReply ImapComponent::Private::resume()
+{
+    ImapReply reply = connectToServer();
+    if (!reply.isOk())
+        return reply;
+    const QList<QByteArray> lines = linesBeforeSignIn; // CloseConnection may clear it meanwhile
+    for (const QByteArray &line : lines) {
+        reply = run(ImapCommand::rawLine(line));
+        if (reply.end != ImapReply::End::Completed)
+            return reply;
+    }
+    reply = run(loginCommand(credentials->first, credentials->second));
+    if (!reply.isOk() || !selectedMailbox)
+        return reply;
+    messageCount = 0;
+    return run(examineCommand(*selectedMailbox));
+}
+
+void ImapComponent::Private::noteMailboxData(const ImapReply &reply)
+{
+    for (const ImapResponse &response : reply.untagged) {
+        if (!response.number)
+            continue;
+        if (response.name == "EXISTS")
+            messageCount = int(std::clamp<qint64>(*response.number, 0, INT_MAX));
+        else if (response.name == "EXPUNGE" && messageCount > 0)
+            --messageCount;
+    }
+}
+
+void ImapComponent::Private::forgetSession()
+{
+    linesBeforeSignIn.clear();
+    credentials.reset();
+    selectedMailbox.reset();
+    messageCount = 0;
+}
+
+bool ImapComponent::Private::refuseWhenBusy()
+{
+    if (!busy)
+        return false;
+    failure = QStringLiteral("another IMAP operation is still waiting for the server");
+    return true;
+}
+
+ImapComponent::ImapComponent(QObject *parent) : QObject(parent), d(std::make_unique<Private>(this))
+{
+}
+
+ImapComponent::~ImapComponent() = default;
+
+void ImapComponent::SetEncryption(bool encrypted)
+{
+    d->encrypted = encrypted;
+}
+
+void ImapComponent::SetPort(int port)
+{
+    d->port = port;
+}
+
+void ImapComponent::setTimeoutMs(int milliseconds)
+{
+    d->timeoutMs = qMax(1, milliseconds);
+}
+
+int ImapComponent::OpenHost(const QString &host)
+{
+    if (d->refuseWhenBusy())
+        return 0;
+    BusyScope busy(this, d->busy);
+    d->failure.clear();
+    d->forgetSession();
+    if (!d->encrypted) {
+        d->failure = QStringLiteral("unencrypted connections are refused: the password would "
+                                    "travel as plain text");
+        return 0;
+    }
+    d->host = host;
+    const ImapReply reply = d->connectToServer();
+    if (reply.end == ImapReply::End::Destroyed)
+        return 0;
+    d->failure = reply.failureText();
+    return reply.isOk() ? 1 : 0;
+}
+
+QString ImapComponent::SendRawLine(const QString &commandLine)
+{
+    if (d->refuseWhenBusy())
+        return {};
+    BusyScope busy(this, d->busy);
+    d->failure.clear();
+    const QByteArray line = commandLine.toUtf8();
+    if (line.contains('\r') || line.contains('\n') || line.contains('\0')
+        || line.trimmed().isEmpty()) {
+        d->failure = QStringLiteral("a command line must be one non-empty line");
+        return {};
+    }
+    const ImapReply reply = d->run(ImapCommand::rawLine(line));
+    if (reply.end == ImapReply::End::Destroyed)
+        return {};
+    d->failure = reply.failureText();
+    if (reply.end != ImapReply::End::Completed)
+        return {};
+    if (!d->credentials)
+        d->linesBeforeSignIn.append(line);
+    return joinedLines(reply);
+}
+
+int ImapComponent::SignIn(const QString &user, const QString &password)
+{
+    if (d->refuseWhenBusy())
+        return 0;
+    BusyScope busy(this, d->busy);
+    d->failure.clear();
+    if (!ImapCommand::canCarry(user.toUtf8()) || !ImapCommand::canCarry(password.toUtf8())) {
+        d->failure = QStringLiteral("a user name or password cannot hold a NUL character");
+        return 0;
+    }
+    const ImapReply reply = d->run(loginCommand(user, password));
+    if (reply.end == ImapReply::End::Destroyed)
+        return 0;
+    d->failure = reply.failureText();
+    if (!reply.isOk())
+        return 0;
+    d->credentials = std::pair(user, password);
+    return 1;
+}
+
+int ImapComponent::OpenMailbox(const QString &mailbox)
+{
+    if (d->refuseWhenBusy())
+        return 0;
+    BusyScope busy(this, d->busy);
+    d->failure.clear();
+    d->selectedMailbox.reset();
+    d->messageCount = 0;
+    const ImapReply reply = d->runResuming(examineCommand(mailbox));
+    if (reply.end == ImapReply::End::Destroyed)
+        return 0;
+    d->failure = reply.failureText();
+    if (!reply.isOk()) {
+        d->messageCount = 0;
+        return 0;
+    }
+    d->selectedMailbox = mailbox;
+    return 1;
+}
+
+int ImapComponent::MessageCount() const
+{
+    return d->messageCount;
+}
+
+std::optional<MailMessage> ImapComponent::FetchMessage(int number, bool byUid)
+{
+    if (d->refuseWhenBusy())
+        return std::nullopt;
+    BusyScope busy(this, d->busy);
+    d->failure.clear();
+    if (!d->selectedMailbox) {
+        d->failure = QStringLiteral("no mailbox is selected");
+        return std::nullopt;
+    }
+    const MessageFetcher::Result fetched = d->fetcher.fetch(number, byUid);
+    if (fetched.destroyed)
+        return std::nullopt;
+    if (!fetched.raw) {
+        d->failure = fetched.failure;
+        return std::nullopt;
+    }
+    QString reason;
+    std::optional<MailMessage> message = MailMessage::fromRfc822(*fetched.raw, &reason);
+    if (!message)
+        d->failure = QStringLiteral("message %1 could not be read: %2").arg(number).arg(reason);
+    return message;
+}
+
+std::optional<QStringList> ImapComponent::ListFolders(const QString &reference,
+                                                      const QString &pattern)
+{
+    if (d->refuseWhenBusy())
+        return std::nullopt;
+    BusyScope busy(this, d->busy);
+    d->failure.clear();
+    ImapCommand command("LIST");
+    command.string(MailboxNameCodec::encode(reference)).string(MailboxNameCodec::encode(pattern));
+    const ImapReply reply = d->runResuming(command);
+    if (reply.end == ImapReply::End::Destroyed)
+        return std::nullopt;
+    d->failure = reply.failureText();
+    if (!reply.isOk())
+        return std::nullopt;
+    QStringList names;
+    for (const ImapResponse &response : reply.untagged) {
+        if (response.name == "LIST" && response.values.size() == 3)
+            names.append(MailboxNameCodec::decode(response.values.at(2).bytes()));
+    }
+    return names;
+}
+
+QString ImapComponent::FailureText() const
+{
+    return d->failure;
+}
+
+int ImapComponent::CloseConnection()
+{
+    d->forgetSession();
+    if (d->connection.isRunning()) {
+        d->connection.drop(
+            ImapReply::End::ClosedByClient,
+            QStringLiteral("the connection was closed while waiting for the server"));
+    } else {
+        d->connection.logout();
+    }
+    return 1;
+}

@@ -1,0 +1,288 @@
+#include "ImapConnection.h"
+
+#include "ImapCommand.h"
+#include "ImapParseError.h"
+#include "ServerAddress.h"
+
+#include <QLoggingCategory>
+#include <QSslConfiguration>
+#include <QSslSocket>
+#include <QTimer>
+
+Q_LOGGING_CATEGORY(lcImap, "tessaline.imap", QtWarningMsg)
+
+namespace {
+
+// How long a polite LOGOUT may keep a socket alive after the connection was given up.
+constexpr int logoutGraceMs = 3000;
+
+QByteArray loggable(const QByteArray &raw)
+{
+    const qsizetype lineEnd = raw.indexOf("\r\n");
+    return (lineEnd < 0 ? raw : raw.left(lineEnd)).left(200);
+}
+
+} // namespace
+
+ImapConnection::ImapConnection(QObject *parent) : QObject(parent)
+{
+    m_reply.end = ImapReply::End::NotConnected;
+}
+
+ImapConnection::~ImapConnection() = default;
+
+void ImapConnection::open(const ServerAddress &address)
+{
+    if (m_socket)
+        drop(ImapReply::End::ClosedByClient, QStringLiteral("the connection was replaced"));
+    m_endpoint = QStringLiteral("%1:%2").arg(address.host).arg(address.port);
+    m_framer.clear();
+    m_pendingParts.clear();
+    m_tlsErrors.clear();
+    m_byeText.clear();
+    m_tagCounter = 0;
+    m_lastPercent = -1;
+    m_awaitingGreeting = true;
+    m_reply = ImapReply();
+    m_reply.commandName = "CONNECT";
+
+    m_socket = new QSslSocket(this);
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.setPeerVerifyMode(QSslSocket::VerifyPeer);
+    configuration.setProtocol(QSsl::TlsV1_2OrLater);
+    if (!address.extraAuthorities.isEmpty())
+        configuration.addCaCertificates(address.extraAuthorities);
+    m_socket->setSslConfiguration(configuration);
+    connect(m_socket, &QSslSocket::readyRead, this, &ImapConnection::readIncoming);
+    connect(m_socket, &QSslSocket::disconnected, this, &ImapConnection::handleDisconnected);
+    connect(m_socket, &QSslSocket::errorOccurred, this, &ImapConnection::handleSocketError);
+    connect(m_socket, &QSslSocket::sslErrors, this, &ImapConnection::handleSslErrors);
+    connect(m_socket, &QSslSocket::encrypted, this, &ImapConnection::bytesArrived);
+    qCDebug(lcImap) << "connecting to" << m_endpoint;
+    m_socket->connectToHostEncrypted(address.host, address.port);
+}
+
+void ImapConnection::send(const ImapCommand &command)
+{
+    Q_ASSERT(m_socket && !isRunning());
+    m_tag = 'a' + QByteArray::number(++m_tagCounter);
+    m_reply = ImapReply();
+    m_reply.commandName = command.name();
+    m_pendingParts = command.wireParts(m_tag);
+    qCDebug(lcImap).noquote() << "C:" << command.logText(m_tag);
+    writePart(m_pendingParts.takeFirst());
+}
+
+void ImapConnection::writePart(const QByteArray &part)
+{
+    if (m_socket->write(part) != part.size())
+        drop(ImapReply::End::ConnectionLost, m_socket->errorString());
+}
+
+void ImapConnection::drop(ImapReply::End end, const QString &reason)
+{
+    if (QSslSocket *socket = releaseSocket()) {
+        socket->abort();
+        socket->deleteLater();
+        m_closedBecause = end;
+        m_closedReason = reason;
+    }
+    if (isRunning())
+        finish(end, reason);
+}
+
+void ImapConnection::logout()
+{
+    if (!m_socket || isRunning()) {
+        drop(ImapReply::End::ClosedByClient, QStringLiteral("the connection was closed"));
+        return;
+    }
+    QSslSocket *socket = releaseSocket();
+    m_closedBecause = ImapReply::End::ClosedByClient;
+    m_closedReason = QStringLiteral("the connection was closed");
+    if (socket->state() != QAbstractSocket::ConnectedState || !socket->isEncrypted()) {
+        socket->abort();
+        socket->deleteLater();
+        return;
+    }
+    qCDebug(lcImap) << "C: LOGOUT";
+    socket->write('a' + QByteArray::number(++m_tagCounter) + " LOGOUT\r\n");
+    connect(socket, &QSslSocket::disconnected, socket, &QObject::deleteLater);
+    QTimer::singleShot(logoutGraceMs, socket, [socket] {
+        socket->abort();
+        socket->deleteLater();
+    });
+    socket->disconnectFromHost();
+}
+
+QSslSocket *ImapConnection::releaseSocket()
+{
+    QSslSocket *socket = m_socket;
+    m_socket = nullptr;
+    if (socket)
+        disconnect(socket, nullptr, this, nullptr);
+    return socket;
+}
+
+ImapReply ImapConnection::takeReply()
+{
+    return m_reply;
+}
+
+void ImapConnection::readIncoming()
+{
+    if (!m_socket)
+        return;
+    const QByteArray bytes = m_socket->readAll();
+    if (bytes.isEmpty())
+        return;
+    Q_EMIT bytesArrived();
+    m_framer.append(bytes);
+    try {
+        while (m_socket) {
+            const std::optional<QByteArray> raw = m_framer.takeResponse();
+            if (!raw)
+                break;
+            qCDebug(lcImap).noquote() << "S:" << loggable(*raw);
+            handleResponse(ImapResponse::parse(*raw));
+        }
+    } catch (const ImapParseError &error) {
+        qCWarning(lcImap).noquote() << error.description() << "in" << loggable(error.line());
+        // The stream cannot be trusted past an unreadable reply.
+        drop(ImapReply::End::Unreadable, error.description());
+        return;
+    }
+    reportLiteralProgress();
+}
+
+void ImapConnection::reportLiteralProgress()
+{
+    if (!m_socket)
+        return;
+    const qint64 size = m_framer.literalSize();
+    int percent = -1;
+    if (size > 0)
+        percent = int(m_framer.literalReceived() * 100 / size);
+    else if (m_lastPercent >= 0 && m_lastPercent < 100)
+        percent = 100; // the literal finished within this read
+    if (percent >= 0 && percent != m_lastPercent)
+        Q_EMIT literalProgress(percent);
+    m_lastPercent = size > 0 ? percent : -1;
+}
+
+void ImapConnection::handleResponse(const ImapResponse &response)
+{
+    if (m_awaitingGreeting) {
+        handleGreeting(response);
+        return;
+    }
+    switch (response.kind) {
+    case ImapResponse::Kind::Continuation:
+        handleContinuation(response);
+        break;
+    case ImapResponse::Kind::Tagged:
+        handleTagged(response);
+        break;
+    case ImapResponse::Kind::Untagged:
+        if (response.name == "BYE")
+            m_byeText = response.text;
+        if (isRunning())
+            m_reply.untagged.append(response);
+        break;
+    }
+}
+
+void ImapConnection::handleGreeting(const ImapResponse &response)
+{
+    m_awaitingGreeting = false;
+    if (response.kind != ImapResponse::Kind::Untagged || !response.isStatus()) {
+        drop(ImapReply::End::Unreadable,
+             QStringLiteral("the server at %1 did not greet as an IMAP server").arg(m_endpoint));
+        return;
+    }
+    if (response.name == "BYE") {
+        m_byeText = response.text;
+        drop(ImapReply::End::ConnectionLost, serverClosedText());
+        return;
+    }
+    m_reply.completion = response;
+    m_reply.completion.name = "OK"; // PREAUTH greets just as well
+    finish(ImapReply::End::Completed);
+}
+
+void ImapConnection::handleContinuation(const ImapResponse &response)
+{
+    if (!isRunning() || m_pendingParts.isEmpty()) {
+        drop(ImapReply::End::Unreadable,
+             QStringLiteral("unexpected continuation request from the server: %1")
+                 .arg(QString::fromUtf8(response.text)));
+        return;
+    }
+    writePart(m_pendingParts.takeFirst());
+}
+
+void ImapConnection::handleTagged(const ImapResponse &response)
+{
+    if (!isRunning() || response.tag != m_tag) {
+        drop(ImapReply::End::Unreadable,
+             QStringLiteral("reply for an unknown command tag from the server: %1")
+                 .arg(QString::fromUtf8(loggable(response.raw))));
+        return;
+    }
+    m_pendingParts.clear();
+    m_reply.completion = response;
+    finish(ImapReply::End::Completed);
+}
+
+void ImapConnection::handleDisconnected()
+{
+    readIncoming(); // what arrived before the close still counts
+    if (!m_socket)
+        return;
+    drop(ImapReply::End::ConnectionLost, serverClosedText());
+}
+
+void ImapConnection::handleSocketError(QAbstractSocket::SocketError error)
+{
+    if (!m_socket || error == QAbstractSocket::RemoteHostClosedError)
+        return; // handleDisconnected tells the rest
+    QString reason;
+    if (error == QAbstractSocket::SslHandshakeFailedError) {
+        reason =
+            QStringLiteral("TLS handshake with %1 failed: %2")
+                .arg(m_endpoint, m_tlsErrors.isEmpty() ? m_socket->errorString() : m_tlsErrors);
+    } else if (m_socket->isEncrypted()) {
+        reason =
+            QStringLiteral("connection to %1 lost: %2").arg(m_endpoint, m_socket->errorString());
+    } else {
+        reason =
+            QStringLiteral("cannot connect to %1: %2").arg(m_endpoint, m_socket->errorString());
+    }
+    readIncoming();
+    drop(ImapReply::End::ConnectionLost, reason);
+}
+
+void ImapConnection::handleSslErrors(const QList<QSslError> &errors)
+{
+    // Never ignored: the handshake fails and handleSocketError reports these.
+    QStringList texts;
+    for (const QSslError &error : errors)
+        texts.append(error.errorString());
+    m_tlsErrors = texts.join(QStringLiteral("; "));
+}
+
+QString ImapConnection::serverClosedText() const
+{
+    if (m_byeText.isEmpty())
+        return QStringLiteral("connection closed by the server");
+    return QStringLiteral("connection closed by the server: %1").arg(QString::fromUtf8(m_byeText));
+}
+
+void ImapConnection::finish(ImapReply::End end, const QString &failure)
+{
+    m_reply.end = end;
+    m_reply.failure = failure;
+    if (end != ImapReply::End::Completed)
+        qCDebug(lcImap).noquote() << m_reply.commandName << "ended:" << failure;
+    Q_EMIT exchangeEnded();
+}

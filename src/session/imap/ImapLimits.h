@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QtGlobal>
+
+// Generous maxima for what the server may send. A reply beyond one of them is refused with a
+// clear failure instead of growing memory without bound.
+namespace ImapLimits {
+// Text of one reply between its literals.
+inline constexpr qsizetype maxLineBytes = qsizetype(1) << 20;
+// One literal: a whole message part.
+inline constexpr qint64 maxLiteralBytes = qint64(64) << 20;
+// One reply with all its literals.
+inline constexpr qint64 maxResponseBytes = qint64(96) << 20;
+// Parenthesised lists inside lists.
+inline constexpr int maxNestingDepth = 64;
+} // namespace ImapLimits

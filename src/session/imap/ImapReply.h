@@ -1,0 +1,52 @@
+#pragma once
+
+#include "ImapResponse.h"
+
+#include <QList>
+#include <QString>
+
+// How one exchange with the server ended: the command's tagged completion (or the greeting) and
+// the untagged replies that came with it, or why it never completed.
+struct ImapReply
+{
+    enum class End {
+        Running,
+        Completed, // the server answered; see completion.name for OK, NO or BAD
+        ConnectionLost, // the server closed the connection or the network failed
+        ClosedByClient, // CloseConnection, or a new connection replaced this one
+        TimedOut,
+        Aborted,
+        Unreadable, // the server sent something the parser refused; the connection is dropped
+        Refused, // another operation was still waiting on the same connection
+        NotConnected,
+        Destroyed, // the component went away while waiting: touch nothing
+    };
+
+    End end = End::Running;
+    QByteArray commandName;
+    QList<ImapResponse> untagged;
+    ImapResponse completion;
+    QString failure; // why it did not complete; empty when it did
+
+    bool isOk() const { return end == End::Completed && completion.name == "OK"; }
+
+    // What FailureText reports: the server's NO/BAD text or the reason it did not complete.
+    QString failureText() const
+    {
+        if (end == End::Completed) {
+            if (isOk())
+                return {};
+            return QStringLiteral("%1 failed, server replied: %2")
+                .arg(QString::fromUtf8(commandName), QString::fromUtf8(completion.statusText()));
+        }
+        return failure;
+    }
+
+    static ImapReply ended(End end, const QString &failure)
+    {
+        ImapReply reply;
+        reply.end = end;
+        reply.failure = failure;
+        return reply;
+    }
+};

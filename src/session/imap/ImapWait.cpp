@@ -1,0 +1,89 @@
+#include "ImapWait.h"
+
+#include "ImapConnection.h"
+
+#include <QEventLoop>
+#include <QPointer>
+#include <QTimer>
+
+namespace {
+
+enum class Interruption { None, TimedOut, Aborted };
+
+Interruption runLoop(const QPointer<ImapConnection> &connection, int timeoutMs,
+                     const ImapWait::Hooks &hooks)
+{
+    QEventLoop loop;
+    QObject context; // its destruction cancels queued progress calls after the wait
+    Interruption interruption = Interruption::None;
+    auto interrupt = [&](Interruption why) {
+        interruption = why;
+        loop.quit();
+    };
+
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    timeout.setInterval(timeoutMs);
+    QObject::connect(&timeout, &QTimer::timeout, &context, [&] {
+        if (connection && connection->isRunning())
+            interrupt(Interruption::TimedOut);
+    });
+    QTimer abortCheck;
+    abortCheck.setInterval(ImapWait::abortCheckIntervalMs);
+    QObject::connect(&abortCheck, &QTimer::timeout, &context, [&] {
+        if (!connection || !connection->isRunning() || !hooks.abortRequested)
+            return;
+        if (hooks.abortRequested() && connection && connection->isRunning())
+            interrupt(Interruption::Aborted);
+    });
+
+    QObject::connect(connection, &ImapConnection::exchangeEnded, &loop, &QEventLoop::quit);
+    QObject::connect(connection, &QObject::destroyed, &loop, &QEventLoop::quit);
+    QObject::connect(connection, &ImapConnection::bytesArrived, &timeout,
+                     qOverload<>(&QTimer::start));
+    if (hooks.progress) {
+        // Queued, so that no user code runs inside the socket's own signal.
+        QObject::connect(
+            connection, &ImapConnection::literalProgress, &context,
+            [&](int percent) {
+                if (connection && connection->isRunning())
+                    hooks.progress(percent);
+            },
+            Qt::QueuedConnection);
+    }
+
+    timeout.start();
+    abortCheck.start();
+    loop.exec(QEventLoop::AllEvents);
+    return interruption;
+}
+
+} // namespace
+
+ImapReply ImapWait::run(ImapConnection *connection, int timeoutMs, const Hooks &hooks)
+{
+    if (connection->isWaitedOn()) {
+        return ImapReply::ended(ImapReply::End::Refused,
+                                QStringLiteral("another IMAP operation is still waiting"));
+    }
+    if (connection->isRunning()) {
+        QPointer<ImapConnection> guard(connection);
+        connection->setWaitedOn(true);
+        const Interruption interruption = runLoop(guard, timeoutMs, hooks);
+        if (!guard)
+            return ImapReply::ended(ImapReply::End::Destroyed, QStringLiteral("aborted"));
+        connection->setWaitedOn(false);
+        if (connection->isRunning()) {
+            if (interruption == Interruption::TimedOut) {
+                connection->drop(ImapReply::End::TimedOut,
+                                 QStringLiteral("timed out: no reply from %1 within %2 s")
+                                     .arg(connection->endpoint())
+                                     .arg(timeoutMs / 1000.0));
+            } else {
+                // An abort, or the program quitting every event loop.
+                connection->drop(ImapReply::End::Aborted, QStringLiteral("aborted"));
+            }
+        }
+    }
+    return connection->takeReply();
+}

@@ -1,0 +1,47 @@
+#include "MessageFetcher.h"
+
+#include "ImapCommand.h"
+
+namespace {
+
+bool isResponseFor(const ImapResponse &response, qint64 number, bool byUid)
+{
+    if (response.name != "FETCH")
+        return false;
+    if (!byUid)
+        return response.number == number;
+    const std::optional<ImapValue> uid = response.fetchItem("UID");
+    return uid && uid->toNumber() == number;
+}
+
+} // namespace
+
+MessageFetcher::MessageFetcher(Runner run) : m_run(std::move(run)) { }
+
+MessageFetcher::Result MessageFetcher::fetch(qint64 number, bool byUid) const
+{
+    ImapCommand command(byUid ? QByteArrayLiteral("UID FETCH") : QByteArrayLiteral("FETCH"));
+    command.arg(QByteArray::number(number)).arg("(BODY.PEEK[])");
+    const ImapReply reply = m_run(command);
+
+    Result result;
+    if (reply.end == ImapReply::End::Destroyed) {
+        result.destroyed = true;
+        return result;
+    }
+    if (!reply.isOk()) {
+        result.failure = reply.failureText();
+        return result;
+    }
+    for (const ImapResponse &response : reply.untagged) {
+        if (!isResponseFor(response, number, byUid))
+            continue;
+        const std::optional<ImapValue> body = response.fetchItem("BODY[]");
+        if (body && body->isString()) {
+            result.raw = body->bytes();
+            return result;
+        }
+    }
+    result.failure = QStringLiteral("the server sent no content for message %1").arg(number);
+    return result;
+}

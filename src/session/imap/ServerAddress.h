@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QList>
+#include <QSslCertificate>
+#include <QString>
+
+#include <optional>
+
+// Where to connect and whom to trust beyond the system's certificate authorities.
+struct ServerAddress
+{
+    QString host;
+    quint16 port = 993;
+    QList<QSslCertificate> extraAuthorities;
+
+    // The address for `host`:`port`, with TESSALINE_IMAP_HOST ("host" or "host:port", "[v6]:port")
+    // overriding both and TESSALINE_CA_FILE (PEM) adding trusted authorities. nullopt with
+    // `failure` set when an override or the CA file cannot be used.
+    static std::optional<ServerAddress> resolve(const QString &host, int port, QString *failure);
+    // Splits "host", "host:port" or "[v6]:port"; nullopt when the port is not a port number.
+    static std::optional<ServerAddress> parseHostAndPort(const QString &text, quint16 defaultPort);
+};
