@@ -1,1 +1,351 @@
 #include "clsImapSession.h"
+
+#include "ImapComponent.h"
+#include "MailMessage.h"
+
+#include "ApplicationTitle.h"
+#include "ErrorLog.h"
+#include "GeneralDate.h"
+#include "ProgramFolder.h"
+#include "Prompts.h"
+#include "StepFailure.h"
+#include "WindowEvents.h"
+
+#include <QRegularExpression>
+
+#include <cstdint>
+#include <limits>
+
+std::array<QString, 8> gmailFolderNames;
+QStringList mailboxLabels;
+
+namespace {
+
+const QString SystemFolderPrefix = QStringLiteral("[Gmail]/");
+
+// The two counters of one listing: the next free system-folder entry (a byte, as the table's
+// index always was) and the next label entry (16 bits). Running past either is a failure.
+struct ListingCounters
+{
+    std::uint8_t systemFolder = 1;
+    std::int16_t label = 0;
+};
+
+template<typename Counter> void countOn(Counter &counter)
+{
+    if (counter == std::numeric_limits<Counter>::max())
+        throw StepFailure(QStringLiteral("Overflow"));
+    ++counter;
+}
+
+void fileListedName(const QString &name, ListingCounters &counters)
+{
+    if (name.contains(SystemFolderPrefix, Qt::CaseInsensitive)) {
+        if (counters.systemFolder <= 7)
+            gmailFolderNames[counters.systemFolder] = name.mid(SystemFolderPrefix.size());
+        countOn(counters.systemFolder);
+    } else if (name != QStringLiteral("INBOX")) {
+        // A listing without labels leaves the previous listing's labels in place.
+        if (counters.label == 0)
+            mailboxLabels = QStringList();
+        mailboxLabels.append(name);
+        countOn(counters.label);
+    }
+}
+
+MailListing listingOf(const MailMessage &message, int number)
+{
+    MailListing listing;
+    listing.From = message.from;
+    listing.FromName = message.fromName;
+    listing.FromAddress = message.fromAddress;
+    listing.Subject = message.subject;
+    listing.ReceivedDate = message.date.isValid() ? GeneralDateText(message.date) : QString();
+    listing.PlainTextBody = message.plainTextBody;
+    listing.HTMLTextBody = message.htmlTextBody;
+    listing.uID = number;
+    return listing;
+}
+
+const QRegularExpression &emailAddressPattern()
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("\\b[A-Z0-9._%+-]+@[A-Z0-9.-]+\\.[A-Z]{2,4}\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    return pattern;
+}
+
+const QString InvalidLoginText = QStringLiteral(
+    "Invalid login. Please double-check your username and password.\r\n\r\n"
+    "In addition, please check your Gmail Inbox for a message from Google about Less Secure "
+    "Apps.\r\n\r\n"
+    "Would you like to see a screenshot/picture of the Less Secure Apps email so you know "
+    "exactly what I'm talking about?");
+
+} // namespace
+
+struct clsImapSession::Private
+{
+    QPointer<ImapComponent> lent; // ImapComponentObject
+    QPointer<ImapComponent> events; // ImapComponent1: the object whose events reach us
+    QMetaObject::Connection abortCheck;
+    QMetaObject::Connection percentDone;
+    int lastStatus = 0;
+    int connectionLostAt = 0;
+};
+
+clsImapSession::clsImapSession() : d(std::make_unique<Private>()) { }
+
+std::shared_ptr<clsImapSession> clsImapSession::create()
+{
+    return std::shared_ptr<clsImapSession>(new clsImapSession);
+}
+
+clsImapSession::~clsImapSession()
+{
+    releaseEvents();
+    d->lent = nullptr;
+}
+
+ImapComponent *clsImapSession::ImapComponentObject() const
+{
+    return d->lent.data();
+}
+
+void clsImapSession::setImapComponentObject(ImapComponent *component)
+{
+    d->lent = component;
+}
+
+bool clsImapSession::ConnectionLost() const
+{
+    return d->connectionLostAt != 0;
+}
+
+int clsImapSession::ConnectionLostAt() const
+{
+    return d->connectionLostAt;
+}
+
+void clsImapSession::releaseEvents()
+{
+    QObject::disconnect(d->abortCheck);
+    QObject::disconnect(d->percentDone);
+    d->events = nullptr;
+}
+
+// Routes the events of the object lent now to this session; a session lent another object
+// since its last call stops hearing the old one.
+ImapComponent &clsImapSession::pointEventsAtLentComponent()
+{
+    if (!d->lent)
+        throw StepFailure(QStringLiteral("The session has no IMAP component object."));
+    if (d->events != d->lent) {
+        releaseEvents();
+        d->events = d->lent;
+        d->abortCheck = connect(d->events, &ImapComponent::AbortCheck, this,
+                                &clsImapSession::ImapComponent1_AbortCheck);
+        d->percentDone = connect(d->events, &ImapComponent::PercentDone, this,
+                                 &clsImapSession::ImapComponent1_PercentDone);
+    }
+    return *d->events;
+}
+
+// The component may be destroyed while a run lets the window work (the program is closing);
+// the next call then fails instead of touching a dead object.
+ImapComponent &clsImapSession::eventComponent() const
+{
+    if (!d->events)
+        throw StepFailure(QStringLiteral("The IMAP component object no longer exists."));
+    return *d->events;
+}
+
+bool clsImapSession::Connect()
+{
+    const auto self = shared_from_this();
+    ImapComponent &component = pointEventsAtLentComponent();
+    component.SetEncryption(SSL);
+    component.SetPort(PORT);
+    d->lastStatus = eventComponent().OpenHost(IMAPServer);
+    if (d->lastStatus != 1) {
+        GetLastError();
+        return false;
+    }
+    if (eventComponent().SendRawLine(QStringLiteral("ID (\"GUID\" \"1\")")).isEmpty()) {
+        GetLastError();
+        return false;
+    }
+    d->lastStatus = eventComponent().SignIn(Username, Password);
+    if (d->lastStatus == 1)
+        return true;
+    GetLastError();
+    return false;
+}
+
+void clsImapSession::GetLastError()
+{
+    const auto self = shared_from_this();
+    Prompts &prompts = Prompts::current();
+    const Prompts::Answer answer = prompts.message(ApplicationTitle(), InvalidLoginText,
+                                                   Prompts::Buttons::YesNo, Prompts::Icon::None);
+    if (answer != Prompts::Answer::Yes)
+        return;
+    prompts.openWithDefaultProgram(
+        ProgramFilePath(QStringLiteral("Pictures/less-secure-apps1.jpg")));
+    prompts.openWithDefaultProgram(
+        ProgramFilePath(QStringLiteral("Pictures/less-secure-apps2.jpg")));
+}
+
+int clsImapSession::GetTotalMessage(const QString &FolderName)
+{
+    const auto self = shared_from_this();
+    d->lastStatus = pointEventsAtLentComponent().OpenMailbox(FolderName);
+    if (d->lastStatus == 1)
+        return eventComponent().MessageCount();
+    GetLastError();
+    return 0;
+}
+
+std::optional<QStringList> clsImapSession::EnumMailFolders()
+{
+    const auto self = shared_from_this();
+    try {
+        return listAndSortFolders();
+    } catch (...) {
+        throw StepFailure(QStringLiteral("clsImapSession component failure"));
+    }
+}
+
+std::optional<QStringList> clsImapSession::listAndSortFolders()
+{
+    const std::optional<QStringList> listed =
+        pointEventsAtLentComponent().ListFolders(QString(), QStringLiteral("*"));
+    if (!listed) {
+        GetLastError();
+        return std::nullopt;
+    }
+    ListingCounters counters;
+    for (const QString &name : *listed) {
+        fileListedName(name, counters);
+        LetWindowProcessEvents();
+    }
+    return listed;
+}
+
+void clsImapSession::ImapComponent1_AbortCheck(int &abort)
+{
+    abort = AbortProcess ? -1 : 0;
+    const auto self = weak_from_this().lock();
+    LetWindowProcessEvents();
+}
+
+void clsImapSession::ImapComponent1_PercentDone(int percent)
+{
+    const auto self = weak_from_this().lock();
+    Q_EMIT ScrapProgress(percent);
+    LetWindowProcessEvents();
+}
+
+void clsImapSession::AppendErrorLog()
+{
+    try {
+        const ImapComponent *component = d->events ? d->events.data() : d->lent.data();
+        ::AppendErrorLog(component ? component->FailureText() : QString());
+    } catch (...) {
+        // The log must never disturb a run.
+    }
+}
+
+bool clsImapSession::signInAndSelect(const QString &folderName)
+{
+    d->connectionLostAt = 0;
+    if (!Connect()) {
+        Prompts::inform(QStringLiteral("Connection failed. Check username and password."));
+        return false;
+    }
+    d->lastStatus = pointEventsAtLentComponent().OpenMailbox(folderName);
+    if (d->lastStatus == 1)
+        return true;
+    GetLastError();
+    return false;
+}
+
+std::optional<MailMessage> clsImapSession::fetchAndLog(int number)
+{
+    std::optional<MailMessage> message = eventComponent().FetchMessage(number, false);
+    AppendErrorLog();
+    return message;
+}
+
+// A missing message is skipped, but two causes must end the loop instead of letting it run on
+// to the last number as if the run were complete: a stop request (the component gives up every
+// fetch while it is set) and a connection that the component could not restore. Selecting the
+// mailbox again tells a refused message from a dead connection.
+bool clsImapSession::stopAfterFailedFetch(const QString &folderName, int number)
+{
+    if (AbortProcess)
+        return true;
+    if (eventComponent().OpenMailbox(folderName) == 1)
+        return false;
+    d->connectionLostAt = number;
+    return true;
+}
+
+void clsImapSession::StartMailExtraction(const QString &FolderName)
+{
+    const auto self = shared_from_this();
+    if (!signInAndSelect(FolderName))
+        return;
+    const qint64 last = MaxRecord;
+    for (qint64 number = CurrentLocation; number <= last; ++number) {
+        LetWindowProcessEvents();
+        CurrentLocation = int(number);
+        const std::optional<MailMessage> message = fetchAndLog(CurrentLocation);
+        if (!message) {
+            if (stopAfterFailedFetch(FolderName, int(number)))
+                return;
+            continue;
+        }
+        if (AbortProcess)
+            return;
+        // The handler gets a copy of the number: changing it cannot move the loop.
+        MailListing listing = listingOf(*message, int(number));
+        Q_EMIT MailExtractListing(listing);
+        LetWindowProcessEvents();
+    }
+}
+
+void clsImapSession::StartExtraction(const QString &FolderName, const QString &ExtractType)
+{
+    const auto self = shared_from_this();
+    if (!signInAndSelect(FolderName))
+        return;
+    const qint64 last = MaxRecord;
+    for (qint64 number = CurrentLocation; number <= last; ++number) {
+        CurrentLocation = int(number);
+        const std::optional<MailMessage> message = fetchAndLog(CurrentLocation);
+        if (!message) {
+            if (stopAfterFailedFetch(FolderName, int(number)))
+                return;
+            continue;
+        }
+        if (AbortProcess)
+            return;
+        if (ExtractType.contains(QStringLiteral("FROM")))
+            scrapeAddresses(message->from);
+        if (ExtractType.contains(QStringLiteral("SUBJECT")))
+            scrapeAddresses(message->subject);
+        if (ExtractType.contains(QStringLiteral("BODY")))
+            scrapeAddresses(message->plainTextBody);
+        LetWindowProcessEvents();
+    }
+}
+
+void clsImapSession::scrapeAddresses(const QString &text)
+{
+    QRegularExpressionMatchIterator matches = emailAddressPattern().globalMatch(text);
+    while (matches.hasNext()) {
+        Q_EMIT ScrapAddressListing(matches.next().captured());
+        LetWindowProcessEvents();
+    }
+}

@@ -12,6 +12,7 @@
 #include <optional>
 
 class ImapComponent;
+struct MailMessage;
 
 // Filled by EnumMailFolders: entries 1..7 are the "[Gmail]/" folders without the prefix.
 extern std::array<QString, 8> gmailFolderNames;
@@ -50,6 +51,16 @@ public:
     void StartExtraction(const QString &FolderName, const QString &ExtractType);
     void AppendErrorLog();
 
+    // True when the last retrieval loop ended because the server connection was gone for good
+    // (the component's own reconnecting had failed), not because it was complete or stopped.
+    bool ConnectionLost() const;
+    // The sequence number whose fetch found the connection gone; 0 when it was not lost.
+    int ConnectionLostAt() const;
+
+    // Handlers of the lent component's events, connected by every component-using method.
+    void ImapComponent1_AbortCheck(int &abort);
+    void ImapComponent1_PercentDone(int percent);
+
 Q_SIGNALS:
     void ScrapAddressListing(const QString &EmailAddress);
     void MailExtractListing(MailListing &listing);
@@ -57,6 +68,16 @@ Q_SIGNALS:
 
 private:
     clsImapSession();
+
+    ImapComponent &pointEventsAtLentComponent();
+    ImapComponent &eventComponent() const;
+    void releaseEvents();
+    std::optional<QStringList> listAndSortFolders();
+    bool signInAndSelect(const QString &folderName);
+    std::optional<MailMessage> fetchAndLog(int number);
+    bool stopAfterFailedFetch(const QString &folderName, int number);
+    void scrapeAddresses(const QString &text);
+
     struct Private;
     std::unique_ptr<Private> d;
 };

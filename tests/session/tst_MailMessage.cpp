@@ -1,0 +1,195 @@
+#include "MailMessage.h"
+
+#include <QFile>
+#include <QTest>
+
+namespace {
+
+QByteArray fixture(const QString &name)
+{
+    QFile file(QStringLiteral(TEST_DATA_DIR "/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("missing test message %s", qPrintable(name));
+    return file.readAll();
+}
+
+MailMessage parsedFixture(const QString &name)
+{
+    const std::optional<MailMessage> message = MailMessage::fromRfc822(fixture(name));
+    if (!message)
+        qFatal("test message %s did not parse", qPrintable(name));
+    return *message;
+}
+
+} // namespace
+
+class tst_MailMessage : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void sender_data();
+    void sender();
+    void bodies_data();
+    void bodies();
+    void date_data();
+    void date();
+    void notAMessage_data();
+    void notAMessage();
+    void oversizedInputIsRefusedWithAReason();
+    void hostileNestingDoesNotCrash();
+};
+
+void tst_MailMessage::sender_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("fromName");
+    QTest::addColumn<QString>("fromAddress");
+    QTest::addColumn<QString>("subject");
+
+    QTest::newRow("encoded words in name and subject")
+        << "encoded-words.eml" << QStringLiteral("Jürgen Müller <juergen@example.test>")
+        << QStringLiteral("Jürgen Müller") << "juergen@example.test"
+        << QStringLiteral("Grüße and café au lait");
+    QTest::newRow("quoted name with a comma") << "quoted-printable-latin1.eml"
+                                              << "Doe, Jane <jane.doe@example.test>"
+                                              << "Doe, Jane"
+                                              << "jane.doe@example.test"
+                                              << "Quoted-printable";
+    QTest::newRow("bare address") << "html-only.eml"
+                                  << "html@example.test"
+                                  << ""
+                                  << "html@example.test"
+                                  << "HTML only";
+}
+
+void tst_MailMessage::sender()
+{
+    QFETCH(QString, file);
+    const MailMessage message = parsedFixture(file);
+    QTEST(message.from, "from");
+    QTEST(message.fromName, "fromName");
+    QTEST(message.fromAddress, "fromAddress");
+    QTEST(message.subject, "subject");
+}
+
+void tst_MailMessage::bodies_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("plain");
+    QTest::addColumn<QString>("html");
+
+    QTest::newRow("plain CR LF") << "encoded-words.eml"
+                                 << "Plain ASCII body.\r\n"
+                                 << "";
+    QTest::newRow("quoted-printable Latin-1")
+        << "quoted-printable-latin1.eml"
+        << QStringLiteral("Café crème, a soft break joins this line.\r\nSecond line = equals.\r\n")
+        << "";
+    QTest::newRow("base64 UTF-8") << "base64-utf8.eml"
+                                  << QStringLiteral("Zürich → 東京\r\nLine two\r\n") << "";
+    QTest::newRow("alternative") << "multipart-alternative.eml"
+                                 << "Plain version"
+                                 << "<p>HTML version</p>";
+    const QString htmlSource =
+        QStringLiteral("<html><body><p>Only HTML</p>\r\n<p>Second paragraph</p></body></html>\r\n");
+    QTest::newRow("HTML only gives its source as plain text")
+        << "html-only.eml" << htmlSource << htmlSource;
+    QTest::newRow("attachments are never the body") << "attachment-first.eml"
+                                                    << "The real body."
+                                                    << "";
+    QTest::newRow("nested multiparts, first part wins") << "nested-multipart.eml"
+                                                        << "Nested plain"
+                                                        << "<b>Nested html</b>";
+    QTest::newRow("embedded message is not the body") << "forwarded-message.eml"
+                                                      << ""
+                                                      << "";
+    QTest::newRow("bare LF becomes CR LF") << "bare-lf.eml"
+                                           << "first line\r\nsecond line\r\n\r\nfourth line\r\n"
+                                           << "";
+    QTest::newRow("unknown charset label falls back")
+        << "broken-charset.eml" << QStringLiteral("Café “quoted”\r\n") << "";
+    QTest::newRow("UTF-8 labelled US-ASCII")
+        << "mislabelled-ascii.eml" << QStringLiteral("Grüße aus Köln\r\n") << "";
+}
+
+void tst_MailMessage::bodies()
+{
+    QFETCH(QString, file);
+    const MailMessage message = parsedFixture(file);
+    QTEST(message.plainTextBody, "plain");
+    QTEST(message.htmlTextBody, "html");
+}
+
+void tst_MailMessage::date_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QDateTime>("utc");
+
+    QTest::newRow("zone offset") << "encoded-words.eml"
+                                 << QDateTime(QDate(2024, 1, 2), QTime(9, 30), Qt::UTC);
+    QTest::newRow("midnight") << "midnight-date.eml"
+                              << QDateTime(QDate(2024, 1, 11), QTime(0, 0), Qt::UTC);
+    QTest::newRow("no Date header") << "no-date.eml" << QDateTime();
+}
+
+void tst_MailMessage::date()
+{
+    QFETCH(QString, file);
+    QFETCH(QDateTime, utc);
+    const MailMessage message = parsedFixture(file);
+    QCOMPARE(message.date.isValid(), utc.isValid());
+    if (!utc.isValid())
+        return;
+    QCOMPARE(message.date.timeSpec(), Qt::LocalTime);
+    QCOMPARE(message.date.toUTC(), utc);
+}
+
+void tst_MailMessage::notAMessage_data()
+{
+    QTest::addColumn<QByteArray>("raw");
+
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("binary garbage") << QByteArray("\x01\x02garbage\xff\xfe\0zz", 12);
+    QTest::newRow("text without headers") << QByteArray("just some text\nwith lines\n");
+}
+
+void tst_MailMessage::notAMessage()
+{
+    QFETCH(QByteArray, raw);
+    QString reason;
+    QVERIFY(!MailMessage::fromRfc822(raw, &reason));
+    QVERIFY(!reason.isEmpty());
+}
+
+void tst_MailMessage::oversizedInputIsRefusedWithAReason()
+{
+    // An attachment-sized payload, so the test does not also decode 64 MB of text.
+    QByteArray raw = "From: big@example.test\r\nContent-Type: application/octet-stream\r\n\r\n";
+    raw.append(QByteArray(MailMessage::MaximumSize - raw.size(), 'x'));
+    QString reason = QStringLiteral("stale");
+    QVERIFY(MailMessage::fromRfc822(raw, &reason));
+    QVERIFY(reason.isEmpty());
+
+    raw.append('x');
+    QVERIFY(!MailMessage::fromRfc822(raw, &reason));
+    QVERIFY2(reason.contains(QStringLiteral("64 MB")), qPrintable(reason));
+}
+
+void tst_MailMessage::hostileNestingDoesNotCrash()
+{
+    QByteArray raw = "From: deep@example.test\r\nSubject: Deep\r\n";
+    const int depth = 500;
+    for (int level = 0; level < depth; ++level)
+        raw += "Content-Type: multipart/mixed; boundary=\"b" + QByteArray::number(level)
+            + "\"\r\n\r\n--b" + QByteArray::number(level) + "\r\n";
+    raw += "Content-Type: text/plain\r\n\r\ndeep body\r\n";
+    const std::optional<MailMessage> message = MailMessage::fromRfc822(raw);
+    QVERIFY(message);
+    QCOMPARE(message->subject, QStringLiteral("Deep"));
+    QVERIFY(message->plainTextBody.isEmpty());
+}
+
+QTEST_APPLESS_MAIN(tst_MailMessage)
+#include "tst_MailMessage.moc"
