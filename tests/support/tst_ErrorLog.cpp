@@ -1,0 +1,119 @@
+#include "ErrorLog.h"
+#include "GeneralDate.h"
+#include "ProgramFolder.h"
+#include "ScriptedPrompts.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+const QByteArray Stars(52, '*');
+
+QByteArray readLog(const QString &folder)
+{
+    QFile log(QDir(folder).filePath(QStringLiteral("errorlog.txt")));
+    return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+}
+} // namespace
+
+// The test runs with LANG=C.UTF-8 and TZ=UTC, so the system's formats are fixed.
+class tst_ErrorLog : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void generalDateText_data()
+    {
+        QTest::addColumn<QDateTime>("value");
+        QTest::addColumn<QString>("text");
+        const QDate day(2021, 8, 31);
+        QTest::newRow("afternoon") << QDateTime(day, QTime(14, 5, 9)) << "31 Aug 2021 14:05:09";
+        QTest::newRow("midnight gives the date alone")
+            << QDateTime(day, QTime(0, 0)) << "31 Aug 2021";
+        QTest::newRow("a second after midnight")
+            << QDateTime(day, QTime(0, 0, 1)) << "31 Aug 2021 00:00:01";
+        QTest::newRow("other zone shown in local time")
+            << QDateTime(day, QTime(23, 0), Qt::OffsetFromUTC, -3600) << "1 Sep 2021";
+    }
+    void generalDateText()
+    {
+        QFETCH(QDateTime, value);
+        QFETCH(QString, text);
+        QCOMPARE(GeneralDateText(value), text);
+    }
+
+    void eachCallAppendsOneLinePair()
+    {
+        QTemporaryDir folder;
+        SetProgramFolder(folder.path());
+        ScriptedPrompts prompts;
+        prompts.expectNoBoxes();
+        QFile earlier(folder.filePath(QStringLiteral("errorlog.txt")));
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("kept\r\n");
+        earlier.close();
+
+        AppendErrorLog(QStringLiteral("NO [UNAVAILABLE] Temporary failure"));
+        AppendErrorLog(QStringLiteral("Fehler: Größe überschritten"));
+
+        const QList<QByteArray> lines = readLog(folder.path()).split('\n');
+        QCOMPARE(lines.size(), 6);
+        QCOMPARE(lines.at(0), QByteArray("kept\r"));
+        QVERIFY(lines.at(1).endsWith(" : NO [UNAVAILABLE] Temporary failure\r"));
+        QCOMPARE(lines.at(2), Stars + '\r');
+        QVERIFY(lines.at(3).endsWith(QStringLiteral(" : Fehler: Größe überschritten\r").toUtf8()));
+        QCOMPARE(lines.at(4), Stars + '\r');
+        QCOMPARE(lines.at(5), QByteArray());
+
+        const QString stamp = QString::fromUtf8(lines.at(1).left(lines.at(1).indexOf(" : ")));
+        const QRegularExpression generalDate(
+            QStringLiteral("^\\d{1,2} \\w+ \\d{4}( \\d\\d:\\d\\d:\\d\\d)?$"));
+        QVERIFY2(generalDate.match(stamp).hasMatch(), qPrintable(stamp));
+    }
+
+    void emptyFailureTextStillWritesThePair()
+    {
+        QTemporaryDir folder;
+        SetProgramFolder(folder.path());
+        AppendErrorLog(QString());
+        const QList<QByteArray> lines = readLog(folder.path()).split('\n');
+        QCOMPARE(lines.size(), 3);
+        QVERIFY(lines.at(0).endsWith(" : \r"));
+        QCOMPARE(lines.at(1), Stars + '\r');
+    }
+
+    void unwritableLogIsSkippedSilently_data()
+    {
+        QTest::addColumn<QString>("obstacle");
+        QTest::newRow("program folder missing") << "missing";
+        QTest::newRow("log name taken by a folder") << "folder";
+        QTest::newRow("program folder is a file") << "file";
+    }
+    void unwritableLogIsSkippedSilently()
+    {
+        QFETCH(QString, obstacle);
+        QTemporaryDir root;
+        QString programFolder = root.filePath(QStringLiteral("program"));
+        if (obstacle == QLatin1String("folder"))
+            QVERIFY(QDir(root.path()).mkpath(QStringLiteral("program/errorlog.txt")));
+        if (obstacle == QLatin1String("file")) {
+            QFile blocker(programFolder);
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+        }
+        SetProgramFolder(programFolder);
+        ScriptedPrompts prompts;
+        prompts.expectNoBoxes();
+
+        AppendErrorLog(QStringLiteral("NO fetch failed"));
+
+        QCOMPARE(prompts.boxes().size(), 0);
+        QCOMPARE(QFileInfo(programFolder).isDir(), obstacle == QLatin1String("folder"));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_ErrorLog)
+#include "tst_ErrorLog.moc"
