@@ -22,6 +22,8 @@ QString longTimeFormatWithoutZone(const QLocale &locale)
 
 QString GeneralDateText(const QDateTime &value)
 {
+    if (!value.isValid())
+        return {};
     const QDateTime local = value.toLocalTime();
     const QLocale locale = QLocale::system();
     const QString date = locale.toString(local.date(), QLocale::ShortFormat);

@@ -46,6 +46,8 @@ private Q_SLOTS:
         QCOMPARE(GeneralDateText(value), text);
     }
 
+    void noDateGivesNoText() { QCOMPARE(GeneralDateText(QDateTime()), QString()); }
+
     void eachCallAppendsOneLinePair()
     {
         QTemporaryDir folder;
