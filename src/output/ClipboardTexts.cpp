@@ -34,8 +34,10 @@ std::optional<QString> ClipboardTextEnter(const ExportTable &table)
         return std::nullopt;
     QString text;
     for (qsizetype row = 0; row < table.rowCount(); ++row) {
-        if (table.isTicked(row))
-            text += table.cell(row, 0) + LineEnd;
+        if (table.isTicked(row)) {
+            text += table.cell(row, 0);
+            text += LineEnd;
+        }
     }
     return text;
 }

@@ -17,17 +17,22 @@ QString SaveFailureText(const QString &path, const QString &reason)
 QString TextFileContents(const ExportTable &table)
 {
     QString text;
-    for (qsizetype row = 0; row < table.rowCount(); ++row)
-        text += table.cell(row, 0) + LineEnd;
+    for (qsizetype row = 0; row < table.rowCount(); ++row) {
+        text += table.cell(row, 0);
+        text += LineEnd;
+    }
     return text;
 }
 
 QString CommaDelimitedContents(const ExportTable &table)
 {
     QString text;
-    for (qsizetype row = 0; row < table.rowCount(); ++row)
-        text += table.cell(row, 0) + QLatin1Char(',');
-    return text + LineEnd;
+    for (qsizetype row = 0; row < table.rowCount(); ++row) {
+        text += table.cell(row, 0);
+        text += QLatin1Char(',');
+    }
+    text += LineEnd;
+    return text;
 }
 
 QString SaveTextFile(const QString &path, const QString &text)
