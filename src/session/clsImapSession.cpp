@@ -92,6 +92,7 @@ struct clsImapSession::Private
     QMetaObject::Connection percentDone;
     int lastStatus = 0;
     int connectionLostAt = 0;
+    FailedStep failedStep = FailedStep::None;
 };
 
 clsImapSession::clsImapSession() : d(std::make_unique<Private>()) { }
@@ -115,6 +116,11 @@ ImapComponent *clsImapSession::ImapComponentObject() const
 void clsImapSession::setImapComponentObject(ImapComponent *component)
 {
     d->lent = component;
+}
+
+clsImapSession::FailedStep clsImapSession::LastFailedStep() const
+{
+    return d->failedStep;
 }
 
 bool clsImapSession::ConnectionLost() const
@@ -166,18 +172,22 @@ bool clsImapSession::Connect()
     ImapComponent &component = pointEventsAtLentComponent();
     component.SetEncryption(SSL);
     component.SetPort(PORT);
+    d->failedStep = FailedStep::None;
     d->lastStatus = eventComponent().OpenHost(IMAPServer);
     if (d->lastStatus != 1) {
+        d->failedStep = FailedStep::Connection;
         GetLastError();
         return false;
     }
     if (eventComponent().SendRawLine(QStringLiteral("ID (\"GUID\" \"1\")")).isEmpty()) {
+        d->failedStep = FailedStep::Identification;
         GetLastError();
         return false;
     }
     d->lastStatus = eventComponent().SignIn(Username, Password);
     if (d->lastStatus == 1)
         return true;
+    d->failedStep = FailedStep::SignIn;
     GetLastError();
     return false;
 }
@@ -199,9 +209,11 @@ void clsImapSession::GetLastError()
 int clsImapSession::GetTotalMessage(const QString &FolderName)
 {
     const auto self = shared_from_this();
+    d->failedStep = FailedStep::None;
     d->lastStatus = pointEventsAtLentComponent().OpenMailbox(FolderName);
     if (d->lastStatus == 1)
         return eventComponent().MessageCount();
+    d->failedStep = FailedStep::Mailbox;
     GetLastError();
     return 0;
 }
@@ -221,6 +233,7 @@ std::optional<QStringList> clsImapSession::listAndSortFolders()
     const std::optional<QStringList> listed =
         pointEventsAtLentComponent().ListFolders(QString(), QStringLiteral("*"));
     if (!listed) {
+        d->failedStep = FailedStep::Listing;
         GetLastError();
         return std::nullopt;
     }
@@ -266,6 +279,7 @@ bool clsImapSession::signInAndSelect(const QString &folderName)
     d->lastStatus = pointEventsAtLentComponent().OpenMailbox(folderName);
     if (d->lastStatus == 1)
         return true;
+    d->failedStep = FailedStep::Mailbox;
     GetLastError();
     return false;
 }

@@ -51,6 +51,12 @@ public:
     void StartExtraction(const QString &FolderName, const QString &ExtractType);
     void AppendErrorLog();
 
+    // The operation whose failure GetLastError reported last; None when the latest Connect or
+    // GetTotalMessage found nothing to report. Lets a caller without a person (the command line)
+    // tell a refused sign-in from an unreachable server.
+    enum class FailedStep { None, Connection, Identification, SignIn, Mailbox, Listing };
+    FailedStep LastFailedStep() const;
+
     // True when the last retrieval loop ended because the server connection was gone for good
     // (the component's own reconnecting had failed), not because it was complete or stopped.
     bool ConnectionLost() const;
