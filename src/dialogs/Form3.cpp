@@ -54,6 +54,8 @@ void Form3::buildControls()
     editButtons->addWidget(PushButton1, 0, 1);
     editButtons->addWidget(PushButton5, 1, 0);
     editButtons->addWidget(PushButton3, 1, 1);
+    editButtons->setColumnStretch(0, 1);
+    editButtons->setColumnStretch(1, 1);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(PushButton11);
