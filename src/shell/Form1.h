@@ -1,0 +1,166 @@
+#pragma once
+
+#include "ExtractionMode.h"
+#include "Form1Controls.h"
+#include "MainWindowLink.h"
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+
+class ExportTable;
+class Form1ModeInputs;
+class Form2;
+class Form3;
+class ImapComponent;
+class ResultListModel;
+class Steps;
+class WindowPointer;
+class clsImapSession;
+struct MailListing;
+
+// The mail provider's IMAP server (TESSALINE_IMAP_HOST overrides it inside the component).
+inline constexpr const char *ImapHost = "imap.gmail.com";
+inline constexpr int ImapPort = 993;
+
+// The main window: sign-in, folder choice, filters, the extraction buttons and the result list.
+// Its run state is public because the option dialogs and the engine read it.
+class Form1 final : public QWidget, public MainWindowLink
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Form1)
+
+public:
+    explicit Form1(QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // Run state.
+    bool onExtractEmail = false;
+    bool isStopped = true;
+    bool mExtractAllEmailData = false;
+    bool mExtractAllEmailDataContaining = false;
+    bool mExtractAllEmailDataContaininglist = false;
+    bool mExtractAllEmailDataNotContaining = false;
+    bool mExtractAllEmailDataStartsWith = false;
+    bool mExtractAllEmailDataLineNumber = false;
+
+    // Filters; empty text means none.
+    QString LabelFilter;
+    QString CharactersFilter;
+
+    std::shared_ptr<clsImapSession> oSession;
+
+    const Form1Controls &controls() const { return m_ui; }
+    ImapComponent *ImapComponent1() const { return m_imapComponent.get(); }
+    ResultListModel &results() const { return *m_results; }
+    // The option dialogs, created hidden with their stored values on first use.
+    Form2 &form2();
+    Form3 &form3();
+
+    QString statusText() const;
+    // A connect, a run, a copy or a save is in progress: the window shows the hourglass.
+    bool isBusy() const;
+    bool isConnected() const;
+    // The program was closed and asked the application to end.
+    bool endRequested() const { return m_endRequested; }
+    // The active mode: the first of the six mode flags that is set.
+    std::optional<ExtractionMode> activeMode() const;
+
+    void Form_Load();
+    void Form_Unload();
+
+    void startStopClick(QPushButton *button, const QString &idleCaption, ExtractionMode mode,
+                        const QString &location, QWidget *pointerWindow) override;
+    void ExtractEmail();
+
+public Q_SLOTS:
+    void Text7_Change();
+    void Text6_Change();
+    void Check1_Click();
+    void Check2_Click();
+    void OptionClick(); // Option3_Click to Option10_Click
+    void PushButton17_Click();
+
+    void PushButton5_Click();
+    void PushButton19_Click();
+    void PushButton22_Click();
+    void PushButton23_Click();
+
+    void PushButton13_Click();
+    void PushButton2_Click();
+    void PushButton8_Click();
+    void PushButton7_Click();
+    void PushButton4_Click();
+    void PushButton11_Click();
+
+    void PushButton1_Click();
+    void PushButton3_Click();
+    void PushButton14_Click();
+    void PushButton6_Click();
+    void PushButton12_Click();
+    void PushButton9_Click();
+
+    void oSession_ScrapProgress(int &percent);
+    void oSession_MailExtractListing(MailListing &listing);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void connectSignals();
+    void watchPointerAreas();
+    void connectHelpButton(QPushButton *button);
+    void stopRunningExtraction();
+
+    // Start-up pieces.
+    void loadFolderChoice();
+    void loadRememberedSignIn();
+    void forgetSignInBoxes();
+    void setAutoConnectFromStore();
+
+    // Connection pieces.
+    void connectToServer(Steps &steps);
+    void disconnectFromServer(Steps &steps);
+    void finishDisconnect(Steps &steps);
+    void showServerFolderCaptions();
+    void showDesignFolderCaptions();
+    void loadFiltersFromStore();
+    std::shared_ptr<clsImapSession> newSession();
+
+    // Run pieces.
+    void requestStop();
+    void setModeFlags(std::optional<ExtractionMode> mode); // nullopt: all clear
+    bool refusedBeforeRun(QPushButton *button, const QString &idleCaption, ExtractionMode mode);
+    void runMode(ExtractionMode mode);
+    QString chosenFolderName() const;
+    void showRunEnd(const clsImapSession *session);
+    void setStatusText(const QString &text);
+    void resetProgressBar();
+    void showBusy(QWidget *pointerWindow);
+    void showDefaultPointer(QWidget *pointerWindow);
+    void endProgramWhenIdle();
+
+    // Export pieces.
+    void copyWithNotice(const QString &handler, const QString &routine,
+                        std::optional<QString> (*makeText)(const ExportTable &));
+    void copyToClipboard(const QString &routine,
+                         std::optional<QString> (*makeText)(const ExportTable &));
+    void saveResults(const QString &handler, QString (*makeContents)(const ExportTable &));
+
+    Form1Controls m_ui;
+    WindowPointer *m_pointer = nullptr;
+    ResultListModel *m_results = nullptr;
+    std::unique_ptr<Form1ModeInputs> m_modeInputs;
+    std::unique_ptr<ImapComponent> m_imapComponent;
+    std::unique_ptr<Form2> m_form2;
+    std::unique_ptr<Form3> m_form3;
+    QPointer<QPushButton> m_runningButton;
+    int m_busyDepth = 0;
+    bool m_connecting = false;
+    bool m_closing = false;
+    bool m_endRequested = false;
+};

@@ -1,0 +1,24 @@
+#include "DesktopPrompts.h"
+#include "Form1.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tessaline"));
+    QApplication::setOrganizationName(QStringLiteral("Marlowix"));
+    // The main window decides when the program ends: closing it mid-run first lets the run
+    // give up, and the option dialogs may still be open.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    DesktopPrompts prompts;
+    Prompts::install(&prompts);
+
+    Form1 window;
+    window.Form_Load();
+    window.show();
+    const int result = QApplication::exec();
+    Prompts::install(nullptr);
+    return result;
+}
