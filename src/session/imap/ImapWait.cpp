@@ -6,6 +6,9 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <optional>
+#include <utility>
+
 namespace {
 
 enum class Interruption { None, TimedOut, Aborted };
@@ -41,20 +44,23 @@ Interruption runLoop(const QPointer<ImapConnection> &connection, int timeoutMs,
     QObject::connect(connection, &QObject::destroyed, &loop, &QEventLoop::quit);
     QObject::connect(connection, &ImapConnection::bytesArrived, &timeout,
                      qOverload<>(&QTimer::start));
-    if (hooks.progress) {
-        // Queued, so that no user code runs inside the socket's own signal.
-        QObject::connect(
-            connection, &ImapConnection::literalProgress, &context,
-            [&](int percent) {
-                if (connection && connection->isRunning())
-                    hooks.progress(percent);
-            },
-            Qt::QueuedConnection);
-    }
+    // Progress is noted inside the socket's signal and reported from the loop, so that no user
+    // code runs inside the socket's own signal; the last value is reported even when the reply
+    // completes in the same read.
+    std::optional<int> unreported;
+    auto reportProgress = [&] {
+        if (unreported && connection && hooks.progress)
+            hooks.progress(*std::exchange(unreported, std::nullopt));
+    };
+    QObject::connect(connection, &ImapConnection::literalProgress, &context, [&](int percent) {
+        unreported = percent;
+        QTimer::singleShot(0, &context, reportProgress);
+    });
 
     timeout.start();
     abortCheck.start();
     loop.exec(QEventLoop::AllEvents);
+    reportProgress();
     return interruption;
 }
 

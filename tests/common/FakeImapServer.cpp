@@ -1,0 +1,281 @@
+#include "FakeImapServer.h"
+
+#include <QFile>
+#include <QPointer>
+#include <QProcess>
+#include <QSslKey>
+#include <QSslServer>
+#include <QSslSocket>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace {
+
+// A CA and a server certificate for 127.0.0.1 and localhost, made once per test process.
+struct TestCertificates
+{
+    QTemporaryDir dir;
+    QString error;
+
+    QString path(const QString &name) const { return dir.filePath(name); }
+
+    bool run(const QStringList &arguments)
+    {
+        QProcess openssl;
+        openssl.setWorkingDirectory(dir.path());
+        openssl.start(QStringLiteral("openssl"), arguments);
+        if (!openssl.waitForFinished(60000) || openssl.exitCode() != 0) {
+            error = QStringLiteral("openssl %1 failed: %2")
+                        .arg(arguments.join(u' '),
+                             QString::fromLocal8Bit(openssl.readAllStandardError()));
+            return false;
+        }
+        return true;
+    }
+
+    TestCertificates()
+    {
+        const QStringList ecKey = {
+            QStringLiteral("-newkey"), QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
+            QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes")};
+        QFile extensions(path(QStringLiteral("server.ext")));
+        if (!extensions.open(QIODevice::WriteOnly)) {
+            error = QStringLiteral("cannot write %1").arg(extensions.fileName());
+            return;
+        }
+        extensions.write("subjectAltName=IP:127.0.0.1,DNS:localhost\n"
+                         "basicConstraints=CA:FALSE\n"
+                         "extendedKeyUsage=serverAuth\n");
+        extensions.close();
+        run(QStringList {QStringLiteral("req"), QStringLiteral("-x509")} + ecKey
+            + QStringList {QStringLiteral("-keyout"), QStringLiteral("ca.key"),
+                           QStringLiteral("-out"), QStringLiteral("ca.pem"),
+                           QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"),
+                           QStringLiteral("/CN=Fake IMAP Test CA"), QStringLiteral("-addext"),
+                           QStringLiteral("basicConstraints=critical,CA:TRUE"),
+                           QStringLiteral("-addext"),
+                           QStringLiteral("keyUsage=critical,keyCertSign,cRLSign")})
+            && run(QStringList {QStringLiteral("req")} + ecKey
+                   + QStringList {QStringLiteral("-keyout"), QStringLiteral("server.key"),
+                                  QStringLiteral("-out"), QStringLiteral("server.csr"),
+                                  QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1")})
+            && run({QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-in"),
+                    QStringLiteral("server.csr"), QStringLiteral("-CA"), QStringLiteral("ca.pem"),
+                    QStringLiteral("-CAkey"), QStringLiteral("ca.key"),
+                    QStringLiteral("-CAcreateserial"), QStringLiteral("-out"),
+                    QStringLiteral("server.pem"), QStringLiteral("-days"), QStringLiteral("2"),
+                    QStringLiteral("-extfile"), QStringLiteral("server.ext")});
+    }
+};
+
+const TestCertificates &testCertificates()
+{
+    static TestCertificates certificates;
+    return certificates;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+struct FakeImapServer::Conversation
+{
+    QPointer<QSslSocket> socket;
+    qsizetype scenario = -1;
+    qsizetype step = 0;
+    QByteArray incoming;
+    bool paused = false;
+    bool closed = false;
+
+    std::optional<QByteArray> takeLine()
+    {
+        const qsizetype end = incoming.indexOf("\r\n");
+        if (end < 0)
+            return std::nullopt;
+        const QByteArray line = incoming.left(end);
+        incoming.remove(0, end + 2);
+        return line;
+    }
+
+    void close()
+    {
+        closed = true;
+        if (socket)
+            socket->disconnectFromHost();
+    }
+};
+
+FakeImapServer::FakeImapServer(QObject *parent) : QObject(parent) { }
+
+FakeImapServer::~FakeImapServer()
+{
+    for (const auto &conversation : std::as_const(m_conversations)) {
+        if (conversation->socket)
+            conversation->socket->abort();
+    }
+}
+
+bool FakeImapServer::listen()
+{
+    const TestCertificates &certificates = testCertificates();
+    if (!certificates.error.isEmpty()) {
+        m_error = certificates.error;
+        return false;
+    }
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.setLocalCertificate(
+        QSslCertificate(readFile(certificates.path(QStringLiteral("server.pem")))));
+    configuration.setPrivateKey(
+        QSslKey(readFile(certificates.path(QStringLiteral("server.key"))), QSsl::Ec));
+    configuration.setPeerVerifyMode(QSslSocket::VerifyNone);
+    m_server = std::make_unique<QSslServer>();
+    m_server->setSslConfiguration(configuration);
+    connect(m_server.get(), &QTcpServer::pendingConnectionAvailable, this,
+            &FakeImapServer::acceptConnections);
+    if (!m_server->listen(QHostAddress::LocalHost, 0)) {
+        m_error = m_server->errorString();
+        return false;
+    }
+    return true;
+}
+
+quint16 FakeImapServer::port() const
+{
+    return m_server ? m_server->serverPort() : 0;
+}
+
+QString FakeImapServer::caFile() const
+{
+    return testCertificates().path(QStringLiteral("ca.pem"));
+}
+
+void FakeImapServer::exportEnvironment(const QString &hostName) const
+{
+    qputenv("TESSALINE_IMAP_HOST", QStringLiteral("%1:%2").arg(hostName).arg(port()).toUtf8());
+    qputenv("TESSALINE_CA_FILE", caFile().toUtf8());
+}
+
+void FakeImapServer::addScenario(const QList<QByteArray> &steps)
+{
+    m_scenarios.append(steps);
+    m_done.append(steps.isEmpty());
+}
+
+bool FakeImapServer::isAllScenarioDone() const
+{
+    return !m_done.contains(false);
+}
+
+QByteArray FakeImapServer::literal(const QByteArray &bytes)
+{
+    return '{' + QByteArray::number(bytes.size()) + "}\r\n" + bytes;
+}
+
+QList<QByteArray> FakeImapServer::signedInOpening(int exists)
+{
+    return {
+        "S: * OK [CAPABILITY IMAP4rev1 LITERAL+ ID] Fake server ready",
+        "C: a1 ID (\"GUID\" \"1\")",
+        "S: * ID (\"name\" \"Fake\")",
+        "S: a1 OK ID completed",
+        "C: a2 LOGIN user secret",
+        "S: a2 OK Logged in",
+        "C: a3 EXAMINE INBOX",
+        "S: * FLAGS (\\Answered \\Flagged \\Deleted \\Seen \\Draft)",
+        "S: * " + QByteArray::number(exists) + " EXISTS",
+        "S: * 0 RECENT",
+        "S: a3 OK [READ-ONLY] Examine completed",
+    };
+}
+
+void FakeImapServer::acceptConnections()
+{
+    while (m_server->hasPendingConnections()) {
+        auto *socket = qobject_cast<QSslSocket *>(m_server->nextPendingConnection());
+        if (!socket)
+            continue;
+        auto conversation = std::make_shared<Conversation>();
+        conversation->socket = socket;
+        conversation->scenario = m_connectionCount++;
+        m_conversations.append(conversation);
+        Conversation *raw = conversation.get();
+        connect(socket, &QSslSocket::readyRead, this, [this, raw] { readClient(raw); });
+        connect(socket, &QSslSocket::disconnected, socket, &QObject::deleteLater);
+        if (conversation->scenario >= m_scenarios.size()) {
+            mismatch(raw, QStringLiteral("a connection no scenario was written for"));
+            continue;
+        }
+        advance(raw);
+    }
+}
+
+void FakeImapServer::readClient(Conversation *conversation)
+{
+    if (!conversation->socket)
+        return;
+    conversation->incoming += conversation->socket->readAll();
+    if (conversation->scenario < m_scenarios.size()
+        && conversation->step < m_scenarios.at(conversation->scenario).size()) {
+        advance(conversation);
+        return;
+    }
+    while (const std::optional<QByteArray> line = conversation->takeLine()) {
+        if (!line->endsWith(" LOGOUT"))
+            mismatch(conversation,
+                     QStringLiteral("client line after the script ended: %1")
+                         .arg(QString::fromUtf8(*line)));
+    }
+}
+
+void FakeImapServer::advance(Conversation *conversation)
+{
+    const QList<QByteArray> &steps = m_scenarios.at(conversation->scenario);
+    while (!conversation->closed && !conversation->paused && conversation->step < steps.size()) {
+        if (!conversation->socket)
+            return; // the client went away before the script ended
+        const QByteArray &step = steps.at(conversation->step);
+        const QByteArray text = step.mid(3);
+        if (step.startsWith("C: ")) {
+            const std::optional<QByteArray> line = conversation->takeLine();
+            if (!line)
+                return; // wait for more from the client
+            if (*line != text) {
+                mismatch(conversation,
+                         QStringLiteral("step %1: expected \"%2\", client sent \"%3\"")
+                             .arg(conversation->step)
+                             .arg(QString::fromUtf8(text), QString::fromUtf8(*line)));
+                return;
+            }
+        } else if (step.startsWith("S: ")) {
+            conversation->socket->write(text + "\r\n");
+        } else if (step.startsWith("P: ")) {
+            conversation->socket->write(text);
+            conversation->socket->flush();
+        } else if (step.startsWith("W: ")) {
+            conversation->paused = true;
+            QTimer::singleShot(text.toInt(), this, [this, conversation] {
+                conversation->paused = false;
+                advance(conversation);
+            });
+        } else if (step == "X") {
+            conversation->close();
+        } else {
+            mismatch(conversation,
+                     QStringLiteral("unknown script step \"%1\"").arg(QString::fromUtf8(step)));
+            return;
+        }
+        ++conversation->step;
+    }
+    if (conversation->step == steps.size())
+        m_done[conversation->scenario] = true;
+}
+
+void FakeImapServer::mismatch(Conversation *conversation, const QString &what)
+{
+    m_mismatches.append(QStringLiteral("scenario %1: %2").arg(conversation->scenario).arg(what));
+    conversation->close();
+}

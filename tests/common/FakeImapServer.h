@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class QSslServer;
+class QSslSocket;
+
+// A scripted IMAP server for conversation tests, for the faults a real server will not produce
+// on demand. It listens on 127.0.0.1 with a port chosen by the system and speaks TLS with a
+// certificate from a throw-away CA made by openssl when the test starts.
+//
+// Each incoming connection plays the next scenario, one step per entry:
+//   "S: text"   the server sends text and CR LF (text may hold a whole literal, see literal())
+//   "P: text"   the server sends text without CR LF (part of a reply)
+//   "C: text"   the next line from the client must be exactly text
+//   "W: ms"     the server pauses before the next step
+//   "X"         the server closes the connection
+// A scenario that runs out of steps stays silent, like a stalled server. A client line that
+// does not match is recorded and the connection closed; the test asserts in its own code.
+class FakeImapServer final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(FakeImapServer)
+
+public:
+    explicit FakeImapServer(QObject *parent = nullptr);
+    ~FakeImapServer() override;
+
+    // Starts listening; false (with errorString()) when the certificates or the port failed.
+    bool listen();
+    QString errorString() const { return m_error; }
+    quint16 port() const;
+    // PEM file of the CA that signed the server's certificate.
+    QString caFile() const;
+    // Points TESSALINE_IMAP_HOST and TESSALINE_CA_FILE at this server.
+    void exportEnvironment(const QString &hostName = QStringLiteral("127.0.0.1")) const;
+
+    void addScenario(const QList<QByteArray> &steps);
+    // Every scenario added was played to its end by a connection.
+    bool isAllScenarioDone() const;
+    QStringList mismatches() const { return m_mismatches; }
+    int connectionCount() const { return m_connectionCount; }
+
+    // "{n}" CR LF followed by the bytes: a literal inside an "S:" step.
+    static QByteArray literal(const QByteArray &bytes);
+    // The usual opening: greeting, identification, sign-in as "user"/"secret", EXAMINE INBOX
+    // with `exists` messages. Tags a1 to a3.
+    static QList<QByteArray> signedInOpening(int exists);
+
+private:
+    struct Conversation;
+    void acceptConnections();
+    void advance(Conversation *conversation);
+    void readClient(Conversation *conversation);
+    void mismatch(Conversation *conversation, const QString &what);
+
+    std::unique_ptr<QSslServer> m_server;
+    QList<QList<QByteArray>> m_scenarios;
+    QList<bool> m_done;
+    QList<std::shared_ptr<Conversation>> m_conversations;
+    QStringList m_mismatches;
+    QString m_error;
+    int m_connectionCount = 0;
+};

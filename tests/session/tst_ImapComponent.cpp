@@ -1,0 +1,555 @@
+#include "FakeImapServer.h"
+#include "ImapComponent.h"
+
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <functional>
+
+namespace {
+
+QByteArray message(int number)
+{
+    return "From: Ann Example <ann@example.test>\r\n"
+           "To: tess@example.test\r\n"
+           "Subject: Message "
+        + QByteArray::number(number)
+        + "\r\n"
+          "Date: Tue, 02 Mar 2021 10:00:00 +0000\r\n"
+          "Content-Type: text/plain; charset=us-ascii\r\n"
+          "\r\n"
+          "Body of message "
+        + QByteArray::number(number) + "\r\n";
+}
+
+QByteArray fetchRequest(int tag, int number)
+{
+    return "C: a" + QByteArray::number(tag) + " FETCH " + QByteArray::number(number)
+        + " (BODY.PEEK[])";
+}
+
+// The server's side of one successful fetch.
+QList<QByteArray> fetchReply(int tag, int number)
+{
+    return {
+        fetchRequest(tag, number),
+        "S: * " + QByteArray::number(number) + " FETCH (BODY[] "
+            + FakeImapServer::literal(message(number)) + ")",
+        "S: a" + QByteArray::number(tag) + " OK Fetch completed.",
+    };
+}
+
+using Script = QList<QByteArray>;
+
+} // namespace
+
+// Conversations with the scripted server: what goes on the wire, and how the component copes
+// with the faults a real server produces only now and then.
+class tst_ImapComponent : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void signsInAndFetches();
+    void identificationReplies_data();
+    void identificationReplies();
+    void refusesUnsafeRawLines();
+    void credentialsWithAnyCharacter();
+    void mailboxNamesOnTheWire_data();
+    void mailboxNamesOnTheWire();
+    void listsFoldersDecodedInServerOrder();
+    void failedListing();
+    void noToOneFetch();
+    void byeMidRunDeliversEveryMessageOnce();
+    void droppedMidLiteralReconnects();
+    void reconnectGivesUpAfterThreeAttempts();
+    void noReconnectWithoutSignIn();
+    void stallingServerTimesOut();
+    void unreadableReplies_data();
+    void unreadableReplies();
+    void reportsProgressOfASplitLiteral();
+    void abortCheckStopsTheWait();
+    void closeConnectionWhileWaiting();
+    void secondOperationWhileWaitingIsRefused();
+    void destroyedWhileWaiting();
+    void certificateIsVerified();
+
+private:
+    ImapComponent &client() { return *m_client; }
+    void connectAndSignIn(int exists = 3);
+    // Runs `action` from inside the first AbortCheck of the next operation.
+    void onFirstAbortCheck(std::function<void(int &abort)> action);
+
+    std::unique_ptr<FakeImapServer> m_server;
+    QPointer<ImapComponent> m_client;
+};
+
+void tst_ImapComponent::init()
+{
+    m_server = std::make_unique<FakeImapServer>();
+    QVERIFY2(m_server->listen(), qPrintable(m_server->errorString()));
+    m_server->exportEnvironment();
+    m_client = new ImapComponent;
+    m_client->SetEncryption(true);
+    m_client->SetPort(993);
+}
+
+void tst_ImapComponent::cleanup()
+{
+    delete m_client;
+    m_server.reset();
+    qunsetenv("TESSALINE_IMAP_HOST");
+    qunsetenv("TESSALINE_CA_FILE");
+}
+
+void tst_ImapComponent::connectAndSignIn(int exists)
+{
+    QCOMPARE(client().OpenHost(QStringLiteral("imap.gmail.com")), 1);
+    QVERIFY(!client().SendRawLine(QStringLiteral("ID (\"GUID\" \"1\")")).isEmpty());
+    QCOMPARE(client().SignIn(QStringLiteral("user"), QStringLiteral("secret")), 1);
+    QCOMPARE(client().OpenMailbox(QString()), 1);
+    QCOMPARE(client().MessageCount(), exists);
+}
+
+void tst_ImapComponent::onFirstAbortCheck(std::function<void(int &abort)> action)
+{
+    auto done = std::make_shared<bool>(false);
+    connect(m_client, &ImapComponent::AbortCheck, this, [done, action](int &abort) {
+        if (!*done) {
+            *done = true;
+            action(abort);
+        }
+    });
+}
+
+void tst_ImapComponent::signsInAndFetches()
+{
+    m_server->addScenario(FakeImapServer::signedInOpening(2) + fetchReply(4, 1) + fetchReply(5, 2));
+    connectAndSignIn(2);
+    for (int number = 1; number <= 2; ++number) {
+        const std::optional<MailMessage> fetched = client().FetchMessage(number, false);
+        QVERIFY2(fetched, qPrintable(client().FailureText()));
+        QCOMPARE(fetched->subject, QStringLiteral("Message %1").arg(number));
+        QCOMPARE(fetched->fromAddress, QStringLiteral("ann@example.test"));
+        QVERIFY(client().FailureText().isEmpty());
+    }
+    QVERIFY(m_server->isAllScenarioDone());
+    QCOMPARE(m_server->mismatches(), QStringList());
+}
+
+void tst_ImapComponent::identificationReplies_data()
+{
+    QTest::addColumn<Script>("reply");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<QString>("failure"); // a part of FailureText; empty: none
+
+    QTest::newRow("server closes: empty reply")
+        << Script {"X"} << QString() << QStringLiteral("connection closed by the server");
+    QTest::newRow("BYE and close: empty reply")
+        << Script {"S: * BYE Too many connections", "X"} << QString()
+        << QStringLiteral("connection closed by the server: Too many connections");
+    QTest::newRow("ID NIL is an answer")
+        << Script {"S: * ID NIL", "S: a1 OK ID completed."}
+        << QStringLiteral("* ID NIL\r\na1 OK ID completed.") << QString();
+    QTest::newRow("completion alone is an answer")
+        << Script {"S: a1 OK"} << QStringLiteral("a1 OK") << QString();
+    QTest::newRow("BAD is an answer, and its text the failure")
+        << Script {"S: a1 BAD Unknown command"} << QStringLiteral("a1 BAD Unknown command")
+        << QStringLiteral("ID failed, server replied: BAD Unknown command");
+    QTest::newRow("literal inside the reply kept whole")
+        << Script {"S: * ID (\"name\" " + FakeImapServer::literal("Fa\r\nke") + ")", "S: a1 OK"}
+        << QStringLiteral("* ID (\"name\" {6}\r\nFa\r\nke)\r\na1 OK") << QString();
+}
+
+void tst_ImapComponent::identificationReplies()
+{
+    QFETCH(Script, reply);
+    QFETCH(QString, expected);
+    QFETCH(QString, failure);
+    m_server->addScenario(Script {"S: * OK ready", "C: a1 ID (\"GUID\" \"1\")"} + reply);
+    QCOMPARE(client().OpenHost(QStringLiteral("imap.gmail.com")), 1);
+    QCOMPARE(client().SendRawLine(QStringLiteral("ID (\"GUID\" \"1\")")), expected);
+    if (failure.isEmpty())
+        QCOMPARE(client().FailureText(), QString());
+    else
+        QVERIFY2(client().FailureText().contains(failure), qPrintable(client().FailureText()));
+    QVERIFY(m_server->isAllScenarioDone());
+    QCOMPARE(m_server->mismatches(), QStringList());
+}
+
+void tst_ImapComponent::refusesUnsafeRawLines()
+{
+    // A line break would smuggle a second command past the caller.
+    m_server->addScenario({"S: * OK ready", "C: a1 NOOP", "S: a1 OK done"});
+    QCOMPARE(client().OpenHost(QStringLiteral("imap.gmail.com")), 1);
+    QCOMPARE(client().SendRawLine(QStringLiteral("NOOP\r\na9 DELETE INBOX")), QString());
+    QVERIFY(!client().FailureText().isEmpty());
+    QCOMPARE(client().SendRawLine(QString()), QString());
+    QCOMPARE(client().SendRawLine(QStringLiteral("NOOP")), QStringLiteral("a1 OK done"));
+    QVERIFY(m_server->isAllScenarioDone());
+    QCOMPARE(m_server->mismatches(), QStringList());
+}
+
+void tst_ImapComponent::credentialsWithAnyCharacter()
+{
+    m_server->addScenario({
+        "S: * OK ready",
+        "C: a1 LOGIN tess@example.test {12}",
+        "S: + OK",
+        "C: p\"a\\ss w\xc3\xb6rd",
+        "S: a1 NO [AUTHENTICATIONFAILED] Authentication failed.",
+        "C: a2 LOGIN \"say \\\"hi\\\"\" \"back\\\\slash\"",
+        "S: a2 OK Logged in",
+    });
+    QCOMPARE(client().OpenHost(QStringLiteral("imap.gmail.com")), 1);
+    QCOMPARE(client().SignIn(QStringLiteral("tess@example.test"),
+                             QString::fromUtf8("p\"a\\ss w\xc3\xb6rd")),
+             0);
+    QCOMPARE(client().FailureText(),
+             QStringLiteral("LOGIN failed, server replied: NO [AUTHENTICATIONFAILED] "
+                            "Authentication failed."));
+    QCOMPARE(client().SignIn(QStringLiteral("say \"hi\""), QStringLiteral("back\\slash")), 1);
+    QCOMPARE(client().SignIn(QStringLiteral("nul"), QString::fromUtf8("a\0b", 3)), 0);
+    QVERIFY(m_server->isAllScenarioDone());
+    QCOMPARE(m_server->mismatches(), QStringList());
+}
+
+void tst_ImapComponent::mailboxNamesOnTheWire_data()
+{
+    QTest::addColumn<QString>("mailbox");
+    QTest::addColumn<QByteArray>("request");
+
+    QTest::newRow("empty name is the inbox") << QString() << QByteArray("C: a1 EXAMINE INBOX");
+    QTest::newRow("gmail folder with a space")
+        << QStringLiteral("[Gmail]/All Mail") << QByteArray("C: a1 EXAMINE \"[Gmail]/All Mail\"");
+    QTest::newRow("non-ASCII label") << QString::fromUtf8("\xc3\x89v\xc3\xa9nements")
+                                     << QByteArray("C: a1 EXAMINE &AMk-v&AOk-nements");
+    QTest::newRow("quotes and backslash")
+        << QStringLiteral("a \"b\" \\c") << QByteArray("C: a1 EXAMINE \"a \\\"b\\\" \\\\c\"");
+}
+
+void tst_ImapComponent::mailboxNamesOnTheWire()
+{
+    QFETCH(QString, mailbox);
+    QFETCH(QByteArray, request);
+    m_server->addScenario({
+        "S: * OK ready",
+        request,
+        "S: * 7 EXISTS",
+        "S: a1 OK [READ-ONLY] Examine completed.",
+        request.replace("a1", "a2"),
+        "S: a2 NO [NONEXISTENT] Mailbox doesn't exist",
+    });
+    QCOMPARE(client().OpenHost(QStringLiteral("imap.gmail.com")), 1);
+    QCOMPARE(client().OpenMailbox(mailbox), 1);
+    QCOMPARE(client().MessageCount(), 7);
+    QCOMPARE(client().OpenMailbox(mailbox), 0);
+    QCOMPARE(client().MessageCount(), 0);
+    QCOMPARE(
+        client().FailureText(),
+        QStringLiteral("EXAMINE failed, server replied: NO [NONEXISTENT] Mailbox doesn't exist"));
+    QVERIFY(m_server->isAllScenarioDone());
+    QCOMPARE(m_server->mismatches(), QStringList());
+}
+
+void tst_ImapComponent::listsFoldersDecodedInServerOrder()
+{
+    m_server->addScenario({
+        "S: * OK ready",
+        "C: a1 LIST \"\" \"*\"",
+        "S: * LIST (\\HasNoChildren) \"/\" Work",
+        "S: * LIST (\\Noselect \\HasChildren) \"/\" \"[Gmail]\"",
+        "S: * LIST (\\HasNoChildren \\All) \"/\" \"[Gmail]/All Mail\"",
+        "S: * LIST (\\HasNoChildren \\Drafts) \"/\" [Gmail]/Drafts",
+        "S: * LIST (\\HasNoChildren) \"/\" &AMk-v&AOk-nements",
+        "S: * LIST (\\HasNoChildren) \"/\" " + FakeImapServer::literal("Say \"hi\""),
+        "S: * LIST (\\HasNoChildren) NIL \"back\\\\slash\"",
+        "S: * LIST (\\HasNoChildren) \"/\" INBOX",
+        "S: a1 OK List completed.",
+    });
+    QCOMPARE(client().OpenHost(QStringLiteral("imap.gmail.com")), 1);
+    const std::optional<QStringList> names = client().ListFolders(QString(), QStringLiteral("*"));
+    QVERIFY(names);
+    QCOMPARE(*names,
+             (QStringList {
+                 QStringLiteral("Work"),
+                 QStringLiteral("[Gmail]"),
+                 QStringLiteral("[Gmail]/All Mail"),
+                 QStringLiteral("[Gmail]/Drafts"),
+                 QString::fromUtf8("\xc3\x89v\xc3\xa9nements"),
+                 QStringLiteral("Say \"hi\""),
+                 QStringLiteral("back\\slash"),
+                 QStringLiteral("INBOX"),
+             }));
+    QVERIFY(m_server->isAllScenarioDone());
+    QCOMPARE(m_server->mismatches(), QStringList());
+}
+
+void tst_ImapComponent::failedListing()
+{
+    m_server->addScenario({
+        "S: * OK ready",
+        "C: a1 LIST \"\" \"*\"",
+        "S: a1 BAD Error in IMAP command LIST: Not logged in",
+        "C: a2 LIST \"\" \"*\"",
+        "S: a2 OK nothing there",
+    });
+    QCOMPARE(client().OpenHost(QStringLiteral("imap.gmail.com")), 1);
+    QCOMPARE(client().ListFolders(QString(), QStringLiteral("*")), std::nullopt);
+    QVERIFY(client().FailureText().contains(QStringLiteral("Not logged in")));
+    QCOMPARE(client().ListFolders(QString(), QStringLiteral("*")), std::optional(QStringList()));
+    QVERIFY(m_server->isAllScenarioDone());
+}
+
+void tst_ImapComponent::noToOneFetch()
+{
+    m_server->addScenario(FakeImapServer::signedInOpening(3) + fetchReply(4, 1)
+                          + Script {fetchRequest(5, 2), "S: a5 NO Message is being expunged"}
+                          + fetchReply(6, 3)
+                          + Script {fetchRequest(7, 4), "S: a7 OK Fetch completed, nothing found"});
+    connectAndSignIn(3);
+    QVERIFY(client().FetchMessage(1, false));
+    QCOMPARE(client().FetchMessage(2, false), std::nullopt);
+    QCOMPARE(client().FailureText(),
+             QStringLiteral("FETCH failed, server replied: NO Message is being expunged"));
+    QVERIFY(client().FetchMessage(3, false));
+    QVERIFY(client().FailureText().isEmpty());
+    QCOMPARE(client().FetchMessage(4, false), std::nullopt);
+    QVERIFY(client().FailureText().contains(QStringLiteral("no content for message 4")));
+    QCOMPARE(m_server->connectionCount(), 1);
+    QVERIFY(m_server->isAllScenarioDone());
+    QCOMPARE(m_server->mismatches(), QStringList());
+}
+
+void tst_ImapComponent::byeMidRunDeliversEveryMessageOnce()
+{
+    m_server->addScenario(
+        FakeImapServer::signedInOpening(3) + fetchReply(4, 1)
+        + Script {fetchRequest(5, 2), "S: * BYE Session expired, please login again.", "X"});
+    m_server->addScenario(FakeImapServer::signedInOpening(3) + fetchReply(4, 2) + fetchReply(5, 3));
+    connectAndSignIn(3);
+    QStringList subjects;
+    for (int number = 1; number <= 3; ++number) {
+        const std::optional<MailMessage> fetched = client().FetchMessage(number, false);
+        QVERIFY2(fetched, qPrintable(client().FailureText()));
+        subjects.append(fetched->subject);
+    }
+    QCOMPARE(subjects,
+             (QStringList {QStringLiteral("Message 1"), QStringLiteral("Message 2"),
+                           QStringLiteral("Message 3")}));
+    QCOMPARE(m_server->connectionCount(), 2);
+    QVERIFY(m_server->isAllScenarioDone());
+    QCOMPARE(m_server->mismatches(), QStringList());
+}
+
+void tst_ImapComponent::droppedMidLiteralReconnects()
+{
+    m_server->addScenario(
+        FakeImapServer::signedInOpening(1)
+        + Script {fetchRequest(4, 1), "S: * 1 FETCH (BODY[] {500}\r\nFrom: half", "X"});
+    m_server->addScenario(FakeImapServer::signedInOpening(1) + fetchReply(4, 1));
+    connectAndSignIn(1);
+    const std::optional<MailMessage> fetched = client().FetchMessage(1, false);
+    QVERIFY2(fetched, qPrintable(client().FailureText()));
+    QCOMPARE(fetched->subject, QStringLiteral("Message 1"));
+    QVERIFY(m_server->isAllScenarioDone());
+    QCOMPARE(m_server->mismatches(), QStringList());
+}
+
+void tst_ImapComponent::reconnectGivesUpAfterThreeAttempts()
+{
+    m_server->addScenario(FakeImapServer::signedInOpening(1) + Script {fetchRequest(4, 1), "X"});
+    m_server->addScenario(FakeImapServer::signedInOpening(1) + Script {fetchRequest(4, 1), "X"});
+    m_server->addScenario({"S: * OK ready", "X"}); // drops before the sign-in
+    m_server->addScenario(FakeImapServer::signedInOpening(1) + Script {fetchRequest(4, 1), "X"});
+    connectAndSignIn(1);
+    QCOMPARE(client().FetchMessage(1, false), std::nullopt);
+    QCOMPARE(client().FailureText(),
+             QStringLiteral("connection closed by the server (after 3 attempts to reconnect)"));
+    QCOMPARE(m_server->connectionCount(), 4);
+    QVERIFY(m_server->isAllScenarioDone());
+    QCOMPARE(m_server->mismatches(), QStringList());
+}
+
+void tst_ImapComponent::noReconnectWithoutSignIn()
+{
+    // Without a successful sign-in there is nothing to resume; a NO to the sign-in on a
+    // reconnect ends the attempts at once.
+    m_server->addScenario({"S: * OK ready", "C: a1 EXAMINE INBOX", "X"});
+    m_server->addScenario(FakeImapServer::signedInOpening(1) + Script {"X"});
+    Script refused = FakeImapServer::signedInOpening(1).mid(0, 5);
+    refused.append("S: a2 NO [AUTHENTICATIONFAILED] Password changed");
+    m_server->addScenario(refused);
+
+    QCOMPARE(client().OpenHost(QStringLiteral("imap.gmail.com")), 1);
+    QCOMPARE(client().OpenMailbox(QString()), 0);
+    QCOMPARE(client().FailureText(), QStringLiteral("connection closed by the server"));
+    QCOMPARE(m_server->connectionCount(), 1);
+
+    connectAndSignIn(1);
+    QCOMPARE(client().FetchMessage(1, false), std::nullopt);
+    QCOMPARE(
+        client().FailureText(),
+        QStringLiteral("LOGIN failed, server replied: NO [AUTHENTICATIONFAILED] Password changed"));
+    QCOMPARE(m_server->connectionCount(), 3);
+    QVERIFY(m_server->isAllScenarioDone());
+    QCOMPARE(m_server->mismatches(), QStringList());
+}
+
+void tst_ImapComponent::stallingServerTimesOut()
+{
+    m_server->addScenario(FakeImapServer::signedInOpening(2) + Script {fetchRequest(4, 1)});
+    connectAndSignIn(2);
+    client().setTimeoutMs(300);
+    QCOMPARE(client().FetchMessage(1, false), std::nullopt);
+    QVERIFY2(client().FailureText().startsWith(QStringLiteral("timed out")),
+             qPrintable(client().FailureText()));
+    // A silent server is not retried: that would only multiply the wait.
+    QCOMPARE(m_server->connectionCount(), 1);
+    QCOMPARE(client().FetchMessage(2, false), std::nullopt);
+    QCOMPARE(client().FailureText(), QStringLiteral("not connected to the server"));
+    QVERIFY(m_server->isAllScenarioDone());
+}
+
+void tst_ImapComponent::unreadableReplies_data()
+{
+    QTest::addColumn<Script>("reply");
+    QTest::addColumn<QString>("failure");
+
+    QTest::newRow("garbage line") << Script {"S: \x01\x02 nonsense"}
+                                  << QStringLiteral("unreadable reply from the server");
+    QTest::newRow("unknown tag") << Script {"S: zz9 OK fine"}
+                                 << QStringLiteral("unknown command tag");
+    QTest::newRow("broken fetch") << Script {"S: * 1 FETCH (BODY[] {abc}", "S: a4 OK"}
+                                  << QStringLiteral("unreadable reply from the server");
+    QTest::newRow("oversized literal")
+        << Script {"S: * 1 FETCH (BODY[] {107374182400}"} << QStringLiteral("larger than 64 MB");
+    QTest::newRow("deeply nested lists")
+        << Script {"S: * 1 FETCH " + QByteArray(5000, '(')} << QStringLiteral("nested too deeply");
+    QTest::newRow("endless line") << Script {"P: * OK " + QByteArray(2 << 20, 'x')}
+                                  << QStringLiteral("longer than 1 MB");
+    QTest::newRow("unexpected continuation")
+        << Script {"S: + more please"} << QStringLiteral("unexpected continuation");
+}
+
+void tst_ImapComponent::unreadableReplies()
+{
+    QFETCH(Script, reply);
+    QFETCH(QString, failure);
+    m_server->addScenario(FakeImapServer::signedInOpening(1) + Script {fetchRequest(4, 1)} + reply);
+    connectAndSignIn(1);
+    QCOMPARE(client().FetchMessage(1, false), std::nullopt);
+    QVERIFY2(client().FailureText().contains(failure), qPrintable(client().FailureText()));
+    // The stream cannot be trusted any more; the component says so instead of guessing.
+    QCOMPARE(client().FetchMessage(1, false), std::nullopt);
+    QCOMPARE(client().FailureText(), QStringLiteral("not connected to the server"));
+    QCOMPARE(m_server->connectionCount(), 1);
+}
+
+void tst_ImapComponent::reportsProgressOfASplitLiteral()
+{
+    const QByteArray body = message(1) + QByteArray(20000, 'x') + "\r\n";
+    const QByteArray literal = FakeImapServer::literal(body);
+    const qsizetype half = literal.size() / 2;
+    m_server->addScenario(FakeImapServer::signedInOpening(1)
+                          + Script {fetchRequest(4, 1),
+                                    "P: * 1 FETCH (BODY[] " + literal.left(half), "W: 150",
+                                    "S: " + literal.mid(half) + ")", "S: a4 OK done"});
+    connectAndSignIn(1);
+    QSignalSpy progress(m_client, &ImapComponent::PercentDone);
+    const std::optional<MailMessage> fetched = client().FetchMessage(1, false);
+    QVERIFY2(fetched, qPrintable(client().FailureText()));
+    QVERIFY(fetched->plainTextBody.contains(QStringLiteral("xxxxxxxx")));
+    QVERIFY(progress.size() >= 2);
+    int previous = -1;
+    for (const QList<QVariant> &arguments : progress) {
+        const int percent = arguments.at(0).toInt();
+        QVERIFY(percent > previous && percent <= 100);
+        previous = percent;
+    }
+    QCOMPARE(previous, 100);
+}
+
+void tst_ImapComponent::abortCheckStopsTheWait()
+{
+    m_server->addScenario(FakeImapServer::signedInOpening(1) + Script {fetchRequest(4, 1)});
+    connectAndSignIn(1);
+    int checks = 0;
+    connect(m_client, &ImapComponent::AbortCheck, this, [&checks](int &abort) {
+        if (++checks == 3)
+            abort = -1;
+    });
+    QCOMPARE(client().FetchMessage(1, false), std::nullopt);
+    QCOMPARE(client().FailureText(), QStringLiteral("aborted"));
+    QCOMPARE(checks, 3);
+    QCOMPARE(m_server->connectionCount(), 1);
+}
+
+void tst_ImapComponent::closeConnectionWhileWaiting()
+{
+    m_server->addScenario(FakeImapServer::signedInOpening(1) + Script {fetchRequest(4, 1)});
+    connectAndSignIn(1);
+    onFirstAbortCheck([this](int &) { QCOMPARE(client().CloseConnection(), 1); });
+    QCOMPARE(client().FetchMessage(1, false), std::nullopt);
+    QCOMPARE(client().FailureText(),
+             QStringLiteral("the connection was closed while waiting for the server"));
+    // Closed on purpose: no reconnect, and nothing selected any more.
+    QCOMPARE(m_server->connectionCount(), 1);
+    QCOMPARE(client().MessageCount(), 0);
+    QCOMPARE(client().FetchMessage(1, false), std::nullopt);
+    QCOMPARE(client().FailureText(), QStringLiteral("no mailbox is selected"));
+}
+
+void tst_ImapComponent::secondOperationWhileWaitingIsRefused()
+{
+    m_server->addScenario(FakeImapServer::signedInOpening(2) + Script {fetchRequest(4, 1), "W: 300"}
+                          + fetchReply(4, 1).mid(1));
+    connectAndSignIn(2);
+    std::optional<MailMessage> nested;
+    QString nestedFailure;
+    onFirstAbortCheck([&](int &) {
+        nested = client().FetchMessage(2, false);
+        nestedFailure = client().FailureText();
+    });
+    const std::optional<MailMessage> fetched = client().FetchMessage(1, false);
+    QVERIFY2(fetched, qPrintable(client().FailureText()));
+    QCOMPARE(nested, std::nullopt);
+    QVERIFY(nestedFailure.contains(QStringLiteral("still waiting")));
+    QVERIFY(m_server->isAllScenarioDone());
+    QCOMPARE(m_server->mismatches(), QStringList());
+}
+
+void tst_ImapComponent::destroyedWhileWaiting()
+{
+    m_server->addScenario(FakeImapServer::signedInOpening(1) + Script {fetchRequest(4, 1)});
+    connectAndSignIn(1);
+    ImapComponent *component = m_client;
+    onFirstAbortCheck([component](int &) { delete component; });
+    QCOMPARE(component->FetchMessage(1, false), std::nullopt);
+    QVERIFY(m_client.isNull());
+}
+
+void tst_ImapComponent::certificateIsVerified()
+{
+    m_server->addScenario({"S: * OK ready"});
+    m_server->addScenario({"S: * OK ready"});
+    m_server->exportEnvironment(QStringLiteral("localhost"));
+    QCOMPARE(client().OpenHost(QStringLiteral("imap.gmail.com")), 1);
+
+    // Without the test CA the chain ends in an unknown authority; nothing is ever waved through.
+    qunsetenv("TESSALINE_CA_FILE");
+    QCOMPARE(client().OpenHost(QStringLiteral("imap.gmail.com")), 0);
+    QVERIFY2(client().FailureText().startsWith(QStringLiteral("TLS handshake with localhost:")),
+             qPrintable(client().FailureText()));
+
+    client().SetEncryption(false);
+    QCOMPARE(client().OpenHost(QStringLiteral("imap.gmail.com")), 0);
+    QVERIFY(client().FailureText().contains(QStringLiteral("unencrypted")));
+}
+
+QTEST_MAIN(tst_ImapComponent)
+#include "tst_ImapComponent.moc"
