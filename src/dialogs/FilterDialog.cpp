@@ -11,7 +11,6 @@ FilterDialog::FilterDialog(const QString &formName, QWidget *parent)
     : TessalineDialog(formName, parent)
 {
     setModal(true);
-    setAttribute(Qt::WA_DeleteOnClose);
 }
 
 void FilterDialog::done(int result)

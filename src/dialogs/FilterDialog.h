@@ -4,8 +4,9 @@
 
 class QPushButton;
 
-// A modal filter dialog, destroyed when it closes. Closing it by any path keeps a run that is in
-// progress from ending with its "Done." notice.
+// A modal filter dialog, made for each opening and destroyed by its owner when it closes (run it
+// with exec() on the stack). Closing it by any path keeps a run in progress from ending with its
+// "Done." notice.
 class FilterDialog : public TessalineDialog
 {
     Q_OBJECT

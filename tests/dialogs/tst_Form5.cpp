@@ -6,7 +6,6 @@
 #include "clsImapSession.h"
 
 #include <QComboBox>
-#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -21,7 +20,7 @@ private Q_SLOTS:
     void storedLabelSelectedOnExactMatch();
     void closingLeavesFilterAndSetting_data();
     void closingLeavesFilterAndSetting();
-    void modalRunEndsInDestruction();
+    void modalRunAsTheMainWindowDoesIt();
 
 private:
     TestEnvironment m_environment;
@@ -59,7 +58,8 @@ void tst_Form5::storedLabelSelectedOnExactMatch()
     ScriptedPrompts prompts;
     prompts.expectNoBoxes();
     QString labelFilter = filter;
-    QPointer<Form5> form = new Form5(labelFilter, nullptr);
+    Form5 dialog(labelFilter, nullptr);
+    Form5 *form = &dialog;
     form->show();
     auto *combo = form->findChild<QComboBox *>("Combo1");
     QCOMPARE(combo->accessibleName(), "Filter By Label");
@@ -70,7 +70,7 @@ void tst_Form5::storedLabelSelectedOnExactMatch()
     QCOMPARE(labelFilter, afterOk);
     QCOMPARE(GetSetting(QStringLiteral("LabelFilter"), "<absent>"), afterOk);
     QVERIFY(suppressDoneNotice);
-    QTRY_VERIFY(form.isNull());
+    QVERIFY(!form->isVisible());
 }
 
 void tst_Form5::closingLeavesFilterAndSetting_data()
@@ -87,7 +87,8 @@ void tst_Form5::closingLeavesFilterAndSetting()
     ScriptedPrompts prompts;
     prompts.expectNoBoxes();
     QString labelFilter = QStringLiteral("Receipts");
-    QPointer<Form5> form = new Form5(labelFilter, nullptr);
+    Form5 dialog(labelFilter, nullptr);
+    Form5 *form = &dialog;
     form->show();
     form->findChild<QComboBox *>("Combo1")->setCurrentIndex(1);
     if (how == "Cancel")
@@ -99,22 +100,23 @@ void tst_Form5::closingLeavesFilterAndSetting()
     QCOMPARE(labelFilter, "Receipts");
     QCOMPARE(GetSetting(QStringLiteral("LabelFilter"), "<absent>"), "<absent>");
     QVERIFY(suppressDoneNotice);
-    QTRY_VERIFY(form.isNull());
+    QVERIFY(!form->isVisible());
 }
 
-void tst_Form5::modalRunEndsInDestruction()
+void tst_Form5::modalRunAsTheMainWindowDoesIt()
 {
     ScriptedPrompts prompts;
     prompts.expectNoBoxes();
     QString labelFilter;
-    QPointer<Form5> form = new Form5(labelFilter, nullptr);
+    Form5 dialog(labelFilter, nullptr);
+    Form5 *form = &dialog;
     QTimer::singleShot(0, form, [&] {
         form->findChild<QComboBox *>("Combo1")->setCurrentIndex(0);
         form->findChild<QPushButton *>("PushButton1")->click();
     });
-    form->exec();
-    QVERIFY(form.isNull());
+    QCOMPARE(form->exec(), int(QDialog::Accepted));
     QCOMPARE(labelFilter, "Receipts");
+    QVERIFY(suppressDoneNotice);
 }
 
 QTEST_MAIN(tst_Form5)

@@ -5,7 +5,6 @@
 #include "TestEnvironment.h"
 
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 
@@ -56,7 +55,8 @@ void tst_Form6::okTakesTheTextAsTyped()
     ScriptedPrompts prompts;
     prompts.expectNoBoxes();
     QString charactersFilter = filter;
-    QPointer<Form6> form = new Form6(charactersFilter, nullptr);
+    Form6 dialog(charactersFilter, nullptr);
+    Form6 *form = &dialog;
     form->show();
     auto *search = form->findChild<QLineEdit *>("txtSearch");
     QCOMPARE(search->accessibleName(), "Filter By Characters");
@@ -70,7 +70,7 @@ void tst_Form6::okTakesTheTextAsTyped()
     QCOMPARE(charactersFilter, afterOk);
     QCOMPARE(GetSetting(QStringLiteral("CharactersFilter"), "<absent>"), afterOk);
     QVERIFY(suppressDoneNotice);
-    QTRY_VERIFY(form.isNull());
+    QVERIFY(!form->isVisible());
 }
 
 void tst_Form6::cancelLeavesEverything()
@@ -78,14 +78,15 @@ void tst_Form6::cancelLeavesEverything()
     ScriptedPrompts prompts;
     prompts.expectNoBoxes();
     QString charactersFilter = QStringLiteral("invoice");
-    QPointer<Form6> form = new Form6(charactersFilter, nullptr);
+    Form6 dialog(charactersFilter, nullptr);
+    Form6 *form = &dialog;
     form->show();
     QTest::keyClicks(form->findChild<QLineEdit *>("txtSearch"), "other");
     form->findChild<QPushButton *>("PushButton2")->click();
     QCOMPARE(charactersFilter, "invoice");
     QCOMPARE(GetSetting(QStringLiteral("CharactersFilter"), "<absent>"), "<absent>");
     QVERIFY(suppressDoneNotice);
-    QTRY_VERIFY(form.isNull());
+    QVERIFY(!form->isVisible());
 }
 
 QTEST_MAIN(tst_Form6)
