@@ -1,0 +1,262 @@
+#include "tst_clsImapSessionRig.h"
+
+#include "FakeImapServer.h"
+#include "ScriptedPrompts.h"
+#include "StepFailure.h"
+#include "TestEnvironment.h"
+
+#include <QTest>
+
+namespace {
+
+using Script = QList<QByteArray>;
+
+QByteArray message(int number)
+{
+    return "From: sender@example.test\r\nSubject: Message " + QByteArray::number(number)
+        + "\r\n\r\nBody " + QByteArray::number(number) + "\r\n";
+}
+
+Script fetchCommand(int tag, int number)
+{
+    return {"C: a" + QByteArray::number(tag) + " FETCH " + QByteArray::number(number)
+            + " (BODY.PEEK[])"};
+}
+
+Script fetched(int tag, int number)
+{
+    return fetchCommand(tag, number)
+        + Script {"S: * " + QByteArray::number(number) + " FETCH (BODY[] "
+                      + FakeImapServer::literal(message(number)) + ")",
+                  "S: a" + QByteArray::number(tag) + " OK Fetch completed"};
+}
+
+Script signedIn()
+{
+    return FakeImapServer::signedInOpening(0).mid(0, 6); // greeting, ID and LOGIN
+}
+
+Script listing(int tag, const QList<QByteArray> &names)
+{
+    Script steps {"C: a" + QByteArray::number(tag) + " LIST \"\" \"*\""};
+    for (const QByteArray &name : names)
+        steps.append("S: * LIST (\\HasNoChildren) \"/\" \"" + name + '"');
+    steps.append("S: a" + QByteArray::number(tag) + " OK List completed");
+    return steps;
+}
+
+} // namespace
+
+// The session against a scripted server, for what a real server will not do on demand.
+class tst_clsImapSessionFaults : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void emptyIdentificationReplyEndsConnect();
+    void listingRules();
+    void failedListingShowsTheFailureMessage();
+    void missingComponentIsAComponentFailure();
+    void refusedFetchIsSkipped();
+    void lostConnectionEndsTheLoopAndSaysWhere();
+    void stopDuringAStalledFetchEndsTheLoop();
+    void eventsFollowTheLentComponent();
+
+private:
+    std::unique_ptr<TestEnvironment> m_environment;
+    std::unique_ptr<ScriptedPrompts> m_prompts;
+    std::unique_ptr<FakeImapServer> m_server;
+};
+
+void tst_clsImapSessionFaults::init()
+{
+    m_environment = std::make_unique<TestEnvironment>();
+    m_prompts = std::make_unique<ScriptedPrompts>();
+    m_server = std::make_unique<FakeImapServer>();
+    QVERIFY2(m_server->listen(), qPrintable(m_server->errorString()));
+    m_server->exportEnvironment();
+}
+
+void tst_clsImapSessionFaults::cleanup()
+{
+    QVERIFY2(m_server->mismatches().isEmpty(), qPrintable(m_server->mismatches().join(u'\n')));
+    m_server.reset();
+    m_prompts.reset();
+}
+
+void tst_clsImapSessionFaults::emptyIdentificationReplyEndsConnect()
+{
+    m_server->addScenario({"S: * OK Fake server ready", "C: a1 ID (\"GUID\" \"1\")", "X"});
+    m_prompts->answerMessage(Prompts::Answer::No);
+    SessionRig rig(QStringLiteral("user"), QStringLiteral("secret"));
+
+    QVERIFY(!rig.session->Connect());
+
+    QCOMPARE(m_prompts->boxes().size(), 1);
+    QVERIFY(m_prompts->boxes().constFirst().text.startsWith(QStringLiteral("Invalid login.")));
+    QCOMPARE(m_server->connectionCount(), 1); // no sign-in attempt, no reconnect
+    QVERIFY(m_server->isAllScenarioDone());
+}
+
+void tst_clsImapSessionFaults::listingRules()
+{
+    m_server->addScenario(
+        signedIn()
+        + listing(3,
+                  {"[Gmail]/A", "[Gmail]/B", "[gmail]/lower", "[Gmail]/D", "INBOX", "[Gmail]/E",
+                   "[Gmail]/F", "[Gmail]/G", "[Gmail]/H", "Inbox", "[Gmail]", "Work"})
+        + listing(4, {"INBOX", "[Gmail]/Z"}));
+    m_prompts->expectNoBoxes();
+    gmailFolderNames.fill(QStringLiteral("earlier"));
+    SessionRig rig(QStringLiteral("user"), QStringLiteral("secret"));
+    QVERIFY(rig.session->Connect());
+
+    const std::optional<QStringList> first = rig.session->EnumMailFolders();
+
+    QVERIFY(first);
+    QCOMPARE(first->size(), 12); // every name, also the eighth system folder
+    QCOMPARE(QStringList(gmailFolderNames.cbegin(), gmailFolderNames.cend()),
+             (QStringList {"earlier", "A", "B", "lower", "D", "E", "F", "G"}));
+    QCOMPARE(mailboxLabels, (QStringList {"Inbox", "[Gmail]", "Work"}));
+
+    // A listing without labels keeps the earlier labels and the system folders it did not reach.
+    const std::optional<QStringList> second = rig.session->EnumMailFolders();
+
+    QCOMPARE(second, std::optional(QStringList {"INBOX", "[Gmail]/Z"}));
+    QCOMPARE(QStringList(gmailFolderNames.cbegin(), gmailFolderNames.cend()),
+             (QStringList {"earlier", "Z", "B", "lower", "D", "E", "F", "G"}));
+    QCOMPARE(mailboxLabels, (QStringList {"Inbox", "[Gmail]", "Work"}));
+    QVERIFY(m_server->isAllScenarioDone());
+}
+
+void tst_clsImapSessionFaults::failedListingShowsTheFailureMessage()
+{
+    m_server->addScenario(signedIn() + Script {"C: a3 LIST \"\" \"*\"", "S: a3 NO Listing failed"});
+    m_prompts->answerMessage(Prompts::Answer::No);
+    SessionRig rig(QStringLiteral("user"), QStringLiteral("secret"));
+    QVERIFY(rig.session->Connect());
+
+    QCOMPARE(rig.session->EnumMailFolders(), std::nullopt);
+    QCOMPARE(m_prompts->boxes().size(), 1);
+}
+
+void tst_clsImapSessionFaults::missingComponentIsAComponentFailure()
+{
+    m_prompts->expectNoBoxes();
+    const std::shared_ptr<clsImapSession> session = clsImapSession::create();
+    try {
+        session->EnumMailFolders();
+        QFAIL("listing without a component must fail");
+    } catch (const StepFailure &failure) {
+        QCOMPARE(failure.description(), QStringLiteral("clsImapSession component failure"));
+    }
+    // Only the listing turns failures into its own; the others pass them on unchanged.
+    QVERIFY_THROWS_EXCEPTION(StepFailure, session->Connect());
+}
+
+void tst_clsImapSessionFaults::refusedFetchIsSkipped()
+{
+    m_server->addScenario(
+        FakeImapServer::signedInOpening(3) + fetchCommand(4, 1)
+        + Script {"S: a4 NO Message unavailable"}
+        + Script {"C: a5 EXAMINE INBOX", "S: * 3 EXISTS", "S: a5 OK [READ-ONLY] Examine completed"}
+        + fetched(6, 2) + fetched(7, 3));
+    m_prompts->expectNoBoxes();
+    SessionRig rig(QStringLiteral("user"), QStringLiteral("secret"));
+    rig.session->CurrentLocation = 1;
+    rig.session->MaxRecord = 3;
+
+    rig.session->StartMailExtraction(QString());
+
+    QCOMPARE(rig.listedNumbers(), (QList<int> {2, 3}));
+    QCOMPARE(rig.listings.constFirst().Subject, QStringLiteral("Message 2"));
+    QVERIFY(!rig.session->ConnectionLost());
+    QCOMPARE(SessionRig::errorLogEntries(), 3);
+    QVERIFY(m_server->isAllScenarioDone());
+}
+
+void tst_clsImapSessionFaults::lostConnectionEndsTheLoopAndSaysWhere()
+{
+    m_server->addScenario(FakeImapServer::signedInOpening(4) + fetched(4, 1) + fetchCommand(5, 2)
+                          + Script {"X"});
+    // Every attempt to come back finds the server gone again.
+    for (int attempt = 0; attempt < 12; ++attempt)
+        m_server->addScenario({"X"});
+    m_prompts->expectNoBoxes();
+    SessionRig rig(QStringLiteral("user"), QStringLiteral("secret"));
+    rig.component.setTimeoutMs(5000);
+    rig.session->CurrentLocation = 1;
+    rig.session->MaxRecord = 4;
+
+    rig.session->StartMailExtraction(QString());
+
+    QCOMPARE(rig.listedNumbers(), QList<int> {1});
+    QVERIFY(rig.session->ConnectionLost());
+    QCOMPARE(rig.session->ConnectionLostAt(), 2);
+    QCOMPARE(rig.session->CurrentLocation, 2);
+    QCOMPARE(SessionRig::errorLogEntries(), 2);
+}
+
+void tst_clsImapSessionFaults::stopDuringAStalledFetchEndsTheLoop()
+{
+    // The server never answers the second fetch; only the stop request ends it.
+    m_server->addScenario(FakeImapServer::signedInOpening(3) + fetched(4, 1) + fetchCommand(5, 2));
+    m_prompts->expectNoBoxes();
+    SessionRig rig(QStringLiteral("user"), QStringLiteral("secret"));
+    rig.onListing = [&rig](MailListing &) { rig.session->AbortProcess = true; };
+    rig.session->CurrentLocation = 1;
+    rig.session->MaxRecord = 3;
+
+    rig.session->StartMailExtraction(QString());
+
+    QCOMPARE(rig.listedNumbers(), QList<int> {1});
+    QCOMPARE(rig.session->CurrentLocation, 2);
+    QCOMPARE(SessionRig::errorLogEntries(), 2); // message 3 was never asked for
+    QVERIFY(!rig.session->ConnectionLost());
+    QCOMPARE(m_server->connectionCount(), 1);
+}
+
+void tst_clsImapSessionFaults::eventsFollowTheLentComponent()
+{
+    ImapComponent first;
+    ImapComponent second;
+    std::shared_ptr<clsImapSession> session = clsImapSession::create();
+    QList<int> progress;
+    connect(session.get(), &clsImapSession::ScrapProgress, this,
+            [&progress](int &percent) { progress.append(percent); });
+    session->setImapComponentObject(&first);
+    m_prompts->answerMessage(Prompts::Answer::No);
+    QCOMPARE(session->GetTotalMessage(QStringLiteral("INBOX")), 0); // not connected: fails
+
+    int abort = 7;
+    Q_EMIT first.AbortCheck(abort);
+    QCOMPARE(abort, 0);
+    session->AbortProcess = true;
+    Q_EMIT first.AbortCheck(abort);
+    QCOMPARE(abort, -1);
+    Q_EMIT first.PercentDone(42);
+    QCOMPARE(progress, QList<int> {42});
+
+    // Setting the property alone routes nothing; the next component-using method re-points.
+    session->setImapComponentObject(&second);
+    abort = 7;
+    Q_EMIT second.AbortCheck(abort);
+    QCOMPARE(abort, 7);
+    m_prompts->answerMessage(Prompts::Answer::No);
+    QCOMPARE(session->GetTotalMessage(QStringLiteral("INBOX")), 0);
+    Q_EMIT second.AbortCheck(abort);
+    QCOMPARE(abort, -1);
+    abort = 7;
+    Q_EMIT first.AbortCheck(abort);
+    QCOMPARE(abort, 7);
+
+    session.reset();
+    Q_EMIT second.AbortCheck(abort);
+    QCOMPARE(abort, 7);
+}
+
+QTEST_GUILESS_MAIN(tst_clsImapSessionFaults)
+#include "tst_clsImapSessionFaults.moc"
