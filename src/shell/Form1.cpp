@@ -733,30 +733,37 @@ QString Form1::chosenFolderName() const
 
 void Form1::oSession_ScrapProgress(int &percent)
 {
-    const auto *session = qobject_cast<clsImapSession *>(sender());
     QProgressBar *bar = m_ui.ProgressBar1;
     bar->setMaximum(100);
     bar->setValue(std::clamp(percent, bar->minimum(), bar->maximum()));
+    showReadingStatus(qobject_cast<clsImapSession *>(sender()));
+    LetWindowProcessEvents();
+}
+
+// "Reading mail n of m". Also shown as each message arrives: a message that comes in one piece
+// gives no progress report, and a fast run would otherwise never say where it is.
+void Form1::showReadingStatus(const clsImapSession *session)
+{
     if (session)
         setStatusText(QStringLiteral("Reading mail %1 of %2")
                           .arg(session->CurrentLocation)
                           .arg(session->MaxRecord));
-    LetWindowProcessEvents();
 }
 
 void Form1::oSession_MailExtractListing(MailListing &listing)
 {
     const QString location = QStringLiteral("Form1.oSession_MailExtractListing");
     Steps steps(location);
+    steps(100, [&] { showReadingStatus(qobject_cast<clsImapSession *>(sender())); });
     const std::optional<ExtractionMode> mode = activeMode();
     if (!mode)
         return;
     ExtractionHooks hooks;
     hooks.letEventsRun = LetWindowProcessEvents;
     hooks.reportFailure = [&](const StepFailure &failure) {
-        ShowErrorReport(ErrorReportText(failure.description(), location, 100));
+        ShowErrorReport(ErrorReportText(failure.description(), location, 102));
     };
-    steps(100, [&] { ExtractRows(listing, *mode, *m_modeInputs, *m_results, hooks); });
+    steps(102, [&] { ExtractRows(listing, *mode, *m_modeInputs, *m_results, hooks); });
 }
 
 void Form1::setStatusText(const QString &text)

@@ -138,6 +138,7 @@ private:
     void runMode(ExtractionMode mode);
     QString chosenFolderName() const;
     void showRunEnd(const clsImapSession *session);
+    void showReadingStatus(const clsImapSession *session);
     void setStatusText(const QString &text);
     void resetProgressBar();
     void showBusy(QWidget *pointerWindow);

@@ -1,0 +1,92 @@
+// A run whose server goes away part-way must say so and keep its rows, not end in "Done.".
+#include "FakeImapServer.h"
+#include "ImapComponent.h"
+#include "Form1.h"
+#include "ResultListModel.h"
+#include "RunFlags.h"
+#include "ScriptedPrompts.h"
+#include "TestEnvironment.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+using Script = QList<QByteArray>;
+
+QByteArray message(int number)
+{
+    return "From: Sender <sender@example.test>\r\nSubject: Message " + QByteArray::number(number)
+        + "\r\nDate: Mon, 03 Jan 2022 09:15:00 +0000\r\n\r\nbody " + QByteArray::number(number)
+        + "\r\n";
+}
+
+Script fetchCommand(int tag, int number)
+{
+    return {"C: a" + QByteArray::number(tag) + " FETCH " + QByteArray::number(number)
+            + " (BODY.PEEK[])"};
+}
+
+Script fetched(int tag, int number)
+{
+    return fetchCommand(tag, number)
+        + Script {"S: * " + QByteArray::number(number) + " FETCH (BODY[] "
+                      + FakeImapServer::literal(message(number)) + ")",
+                  "S: a" + QByteArray::number(tag) + " OK Fetch completed"};
+}
+
+} // namespace
+
+class tst_Form1ConnectionLoss : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void lostConnectionIsReportedAndRowsKept();
+
+private:
+    TestEnvironment m_environment;
+    FakeImapServer m_server;
+};
+
+void tst_Form1ConnectionLoss::initTestCase()
+{
+    qputenv("TESSALINE_PING_COMMAND", "echo 64 bytes from 127.0.0.1");
+    QVERIFY2(m_server.listen(), qPrintable(m_server.errorString()));
+    m_server.exportEnvironment();
+}
+
+void tst_Form1ConnectionLoss::lostConnectionIsReportedAndRowsKept()
+{
+    // The run signs in and counts (first connection), then signs in again and reads: message 1
+    // arrives, and the server vanishes while message 2 is asked for.
+    m_server.addScenario(FakeImapServer::signedInOpening(3));
+    m_server.addScenario(FakeImapServer::signedInOpening(3) + fetched(4, 1) + fetchCommand(5, 2)
+                         + Script {"X"});
+    for (int attempt = 0; attempt < 12; ++attempt)
+        m_server.addScenario({"X"}); // every attempt to come back finds it gone again
+    ScriptedPrompts prompts;
+    Form1 window;
+    window.Form_Load();
+    window.ImapComponent1()->setTimeoutMs(5000);
+    window.controls().Text7->setText(QStringLiteral("user"));
+    window.controls().Text6->setText(QStringLiteral("secret"));
+    // Connected earlier; the session of that connection has since ended with a run.
+    window.controls().PushButton17->setText(QStringLiteral("Disconnect"));
+
+    QTest::mouseClick(window.controls().PushButton13, Qt::LeftButton);
+
+    QVERIFY2(m_server.mismatches().isEmpty(), qPrintable(m_server.mismatches().join(u'\n')));
+    QCOMPARE(prompts.messageTexts(),
+             QStringList {QStringLiteral("Connection lost at message 2 of 3.")});
+    QVERIFY(window.results().texts().contains(QStringLiteral("Message 1")));
+    QVERIFY(!window.results().texts().contains(QStringLiteral("Message 2")));
+    QCOMPARE(window.statusText(), QStringLiteral("Progress Bar"));
+    QVERIFY(!window.onExtractEmail);
+    QVERIFY(!window.isBusy());
+}
+
+QTEST_MAIN(tst_Form1ConnectionLoss)
+#include "tst_Form1ConnectionLoss.moc"

@@ -1,0 +1,434 @@
+// The main window against the Dovecot fixture: signing in and out, folder captions from the
+// server, whole runs, stopping, clicks during a run, and closing the window mid-run.
+#include "DovecotFixture.h"
+#include "Form1.h"
+#include "GeneralDate.h"
+#include "MailMessage.h"
+#include "ResultListModel.h"
+#include "ResultListView.h"
+#include "RunFlags.h"
+#include "ScriptedPrompts.h"
+#include "SettingsStore.h"
+#include "TestEnvironment.h"
+#include "clsImapSession.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+const QString Done = QStringLiteral("Done.");
+
+MailMessage seedMessage(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("missing seed file %s", qPrintable(path));
+    return MailMessage::fromRfc822(file.readAll()).value();
+}
+
+} // namespace
+
+class tst_Form1Session : public QObject
+{
+    Q_OBJECT
+
+private:
+    Form1 &start();
+    void typeSignIn(const QString &user, const QString &password);
+    void connectWindow();
+    // Runs `action` for each message the session hands to the window, after the window's own
+    // handler has made its rows.
+    void onListing(std::function<void(int number)> action);
+    QStringList rows() const;
+    QSet<int> listedNumbers;
+
+    DovecotFixture m_fixture;
+    TestEnvironment m_environment;
+    std::unique_ptr<ScriptedPrompts> m_prompts;
+    std::unique_ptr<Form1> m_window;
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void connectShowsServerFoldersAndStoredFilters();
+    void wrongPassword();
+    void autoConnectWithRememberedSignIn();
+    void disconnect_data();
+    void disconnect();
+    void extractAllEmailDataOfTheInbox();
+    void folderNameRule_data();
+    void folderNameRule();
+    void stopMidRun();
+    void secondStartButtonDuringRun();
+    void clearListDuringRun();
+    void keyboardOnly();
+    void closingMidRunEndsQuietly();
+};
+
+Form1 &tst_Form1Session::start()
+{
+    m_window = std::make_unique<Form1>();
+    m_window->Form_Load();
+    return *m_window;
+}
+
+void tst_Form1Session::typeSignIn(const QString &user, const QString &password)
+{
+    m_window->controls().Text7->setText(user);
+    m_window->controls().Text6->setText(password);
+}
+
+void tst_Form1Session::connectWindow()
+{
+    typeSignIn(m_fixture.user(), m_fixture.password());
+    QTest::mouseClick(m_window->controls().PushButton17, Qt::LeftButton);
+    QCOMPARE(m_window->statusText(), QStringLiteral("Connected to Gmail."));
+    QVERIFY(m_window->oSession);
+}
+
+void tst_Form1Session::onListing(std::function<void(int number)> action)
+{
+    connect(m_window->oSession.get(), &clsImapSession::MailExtractListing, this,
+            [this, action](MailListing &listing) {
+                listedNumbers.insert(listing.uID);
+                action(listing.uID);
+            });
+}
+
+QStringList tst_Form1Session::rows() const
+{
+    return m_window->results().texts();
+}
+
+void tst_Form1Session::initTestCase()
+{
+    qputenv("TESSALINE_PING_COMMAND", "echo 64 bytes from 127.0.0.1");
+    m_fixture.exportToEnvironment();
+}
+
+void tst_Form1Session::init()
+{
+    m_environment.resetSettings();
+    m_prompts = std::make_unique<ScriptedPrompts>();
+    suppressDoneNotice = false;
+    listedNumbers.clear();
+}
+
+void tst_Form1Session::cleanup()
+{
+    m_window.reset();
+    m_prompts.reset();
+    Prompts::setMuted(false);
+}
+
+void tst_Form1Session::connectShowsServerFoldersAndStoredFilters()
+{
+    SaveSetting(QStringLiteral("LabelFilter"), QStringLiteral("Work"));
+    SaveSetting(QStringLiteral("CharactersFilter"), QStringLiteral("pounds"));
+    m_prompts->expectNoBoxes();
+    start();
+    connectWindow();
+    const Form1Controls &ui = m_window->controls();
+
+    QCOMPARE(ui.PushButton17->text(), QStringLiteral("Disconnect"));
+    QStringList captions;
+    for (int number = 4; number <= 10; ++number)
+        captions << ui.option(number)->text();
+    QStringList expected;
+    for (int entry = 1; entry <= 7; ++entry)
+        expected << gmailFolderNames.at(entry);
+    QCOMPARE(captions, expected); // in the server's order
+    expected.sort();
+    QCOMPARE(
+        expected,
+        (QStringList {"All Mail", "Drafts", "Important", "Sent Mail", "Spam", "Starred", "Trash"}));
+    QCOMPARE(ui.Label4->text(), QStringLiteral("Label Filter: Work"));
+    QCOMPARE(ui.Label3->text(), QStringLiteral("Character Filter: pounds"));
+    QCOMPARE(m_window->LabelFilter, QStringLiteral("Work"));
+    QVERIFY(!m_window->isBusy());
+}
+
+void tst_Form1Session::wrongPassword()
+{
+    start();
+    m_window->results().append(QStringLiteral("old row"));
+    m_window->controls().option(5)->setText(QStringLiteral("left from before"));
+    typeSignIn(m_fixture.user(), QStringLiteral("wrong"));
+    m_prompts->answerMessage(Prompts::Answer::No);
+    QTest::mouseClick(m_window->controls().PushButton17, Qt::LeftButton);
+
+    const QStringList texts = m_prompts->messageTexts();
+    QCOMPARE(texts.size(), 1);
+    QVERIFY(texts.first().startsWith(
+        QStringLiteral("Invalid login. Please double-check your username and password.")));
+    QCOMPARE(m_prompts->boxes().first().buttons, Prompts::Buttons::YesNo);
+    const Form1Controls &ui = m_window->controls();
+    QCOMPARE(m_window->results().count(), 0);
+    QCOMPARE(ui.option(5)->text(), QStringLiteral("Drafts"));
+    QCOMPARE(ui.PushButton17->text(), QStringLiteral("1. Connect"));
+    QCOMPARE(m_window->statusText(), QStringLiteral("Disconnected from Gmail."));
+    QCOMPARE(ui.Text6->text(), QStringLiteral("wrong")); // the boxes keep what was typed
+    QVERIFY(!m_window->oSession);
+    QVERIFY(!m_window->isBusy());
+}
+
+void tst_Form1Session::autoConnectWithRememberedSignIn()
+{
+    SaveSetting(QStringLiteral("StayConnected"), QStringLiteral("1"));
+    SaveSetting(QStringLiteral("AutoConnect"), QStringLiteral("1"));
+    SaveSetting(QStringLiteral("User"), m_fixture.user());
+    SaveSetting(QStringLiteral("Password"), m_fixture.password());
+    m_prompts->expectNoBoxes();
+    const Form1Controls &ui = start().controls();
+    QVERIFY(ui.Check2->isChecked());
+    QVERIFY(ui.Check2->isEnabled());
+    QCOMPARE(ui.PushButton17->text(), QStringLiteral("Disconnect"));
+    QCOMPARE(m_window->statusText(), QStringLiteral("Connected to Gmail."));
+}
+
+void tst_Form1Session::disconnect_data()
+{
+    QTest::addColumn<bool>("remembered");
+    QTest::newRow("remember me ticked") << true;
+    QTest::newRow("remember me clear") << false;
+}
+
+void tst_Form1Session::disconnect()
+{
+    QFETCH(bool, remembered);
+    start();
+    if (remembered)
+        QTest::mouseClick(m_window->controls().Check1, Qt::LeftButton);
+    connectWindow();
+    m_window->results().append(QStringLiteral("row"));
+    QTest::mouseClick(m_window->controls().PushButton17, Qt::LeftButton);
+
+    const Form1Controls &ui = m_window->controls();
+    const QString expectedUser = remembered ? m_fixture.user() : QString();
+    QCOMPARE(ui.Text7->text(), expectedUser);
+    QCOMPARE(GetSetting(QStringLiteral("User")), expectedUser);
+    QCOMPARE(GetSetting(QStringLiteral("Password")), remembered ? m_fixture.password() : QString());
+    QCOMPARE(ui.Check1->isChecked(), remembered);
+    QCOMPARE(m_window->results().count(), 0);
+    QCOMPARE(ui.option(4)->text(), QStringLiteral("All Mail"));
+    QCOMPARE(ui.PushButton17->text(), QStringLiteral("1. Connect"));
+    QCOMPARE(ui.Label4->text(), QStringLiteral("No Label Filter set"));
+    QCOMPARE(m_window->statusText(), QStringLiteral("Disconnected from Gmail."));
+    QVERIFY(!m_window->oSession);
+}
+
+void tst_Form1Session::extractAllEmailDataOfTheInbox()
+{
+    start();
+    connectWindow();
+    QStringList progress;
+    onListing([&](int) { progress << m_window->statusText(); });
+    QTest::mouseClick(m_window->controls().PushButton13, Qt::LeftButton);
+
+    QCOMPARE(m_prompts->messageTexts(), QStringList {Done});
+    const QStringList seeds = m_fixture.seedFiles(QStringLiteral("INBOX"));
+    QCOMPARE(listedNumbers.size(), seeds.size());
+    // Every message's rows in retrieval order: sender, date, subject, whole body, body lines.
+    QStringList expected;
+    for (const QString &seed : seeds) {
+        const MailMessage message = seedMessage(seed);
+        for (const QString &header : {message.from, GeneralDateText(message.date), message.subject})
+            if (!header.isEmpty())
+                expected << header;
+        expected << message.plainTextBody;
+        if (!message.plainTextBody.isEmpty())
+            expected << message.plainTextBody.split(QStringLiteral("\r\n"));
+    }
+    QCOMPARE(rows(), expected);
+    // Spot checks that do not depend on the parser.
+    QCOMPARE(rows().first(), QStringLiteral("Alice Archer <alice@example.test>"));
+    QVERIFY(rows().contains(QStringLiteral("Revenue for the quarter was 1200 pounds.")));
+    QVERIFY(rows().contains(QStringLiteral("Order #12345 shipped")));
+
+    QCOMPARE(progress.first(), QStringLiteral("Reading mail 1 of %1").arg(seeds.size()));
+    QCOMPARE(m_window->statusText(), QStringLiteral("Progress Bar"));
+    QCOMPARE(m_window->controls().PushButton13->text(), QStringLiteral("Extract All Email Data"));
+    QVERIFY(!m_window->onExtractEmail);
+    QVERIFY(!m_window->oSession); // every run ends by dropping the session
+    QVERIFY(!m_window->isBusy());
+    QCOMPARE(m_window->controls().PushButton17->text(), QStringLiteral("Disconnect"));
+}
+
+void tst_Form1Session::folderNameRule_data()
+{
+    QTest::addColumn<int>("option");
+    QTest::addColumn<QString>("labelFilter");
+    QTest::addColumn<QString>("mailbox"); // whose seeded messages the run must read
+    QTest::newRow("Inbox") << 3 << ""
+                           << "INBOX";
+    QTest::newRow("a system folder by its server caption") << 0 << ""
+                                                           << "[Gmail]/Sent Mail";
+    QTest::newRow("a label filter wins over the folder") << 4 << "Work"
+                                                         << "Work";
+    QTest::newRow("a non-ASCII label") << 3 << "Événements"
+                                       << "Événements";
+}
+
+void tst_Form1Session::folderNameRule()
+{
+    QFETCH(int, option);
+    QFETCH(QString, labelFilter);
+    QFETCH(QString, mailbox);
+    start();
+    connectWindow();
+    const Form1Controls &ui = m_window->controls();
+    if (option == 0) {
+        for (int number = 4; number <= 10; ++number)
+            if (QStringLiteral("[Gmail]/") + ui.option(number)->text() == mailbox)
+                option = number;
+    }
+    QVERIFY(option != 0);
+    ui.option(option)->setChecked(true);
+    m_window->LabelFilter = labelFilter;
+    onListing([](int) {});
+    QTest::mouseClick(ui.PushButton13, Qt::LeftButton);
+
+    QCOMPARE(m_prompts->messageTexts(), QStringList {Done});
+    const QStringList seeds = m_fixture.seedFiles(mailbox);
+    QCOMPARE(listedNumbers.size(), seeds.size());
+    QVERIFY(rows().contains(seedMessage(seeds.first()).subject));
+}
+
+void tst_Form1Session::stopMidRun()
+{
+    start();
+    connectWindow();
+    QPushButton *button = m_window->controls().PushButton13;
+    QString captionAfterStop;
+    onListing([&](int number) {
+        if (number == 3) {
+            button->click();
+            captionAfterStop = button->text();
+        }
+    });
+    QTest::mouseClick(button, Qt::LeftButton);
+
+    QCOMPARE(captionAfterStop, QStringLiteral("Extract All Email Data"));
+    QCOMPARE(listedNumbers, (QSet<int> {1, 2, 3})); // rows stop at the next fetched message
+    QCOMPARE(rows().last(),
+             seedMessage(m_fixture.seedFiles(QStringLiteral("INBOX")).at(2))
+                 .plainTextBody.split(QStringLiteral("\r\n"))
+                 .last());
+    QCOMPARE(m_prompts->messageTexts(), QStringList {Done});
+    QVERIFY(m_window->isStopped);
+    QVERIFY(!m_window->onExtractEmail);
+    QCOMPARE(button->text(), QStringLiteral("Extract All Email Data"));
+}
+
+void tst_Form1Session::secondStartButtonDuringRun()
+{
+    start();
+    connectWindow();
+    QPushButton *other = m_window->controls().PushButton2;
+    QString otherCaption;
+    onListing([&](int number) {
+        if (number == 2) {
+            other->click();
+            otherCaption = other->text();
+        }
+    });
+    QTest::mouseClick(m_window->controls().PushButton13, Qt::LeftButton);
+
+    QCOMPARE(otherCaption, QStringLiteral("Extract All Lines Containing This Text:"));
+    QVERIFY(m_window->mExtractAllEmailData);
+    QVERIFY(!m_window->mExtractAllEmailDataContaining);
+    QCOMPARE(listedNumbers.size(), m_fixture.seedFiles(QStringLiteral("INBOX")).size());
+    QCOMPARE(m_prompts->messageTexts(), QStringList {Done});
+}
+
+void tst_Form1Session::clearListDuringRun()
+{
+    start();
+    connectWindow();
+    qsizetype before = 0;
+    qsizetype after = 0;
+    onListing([&](int number) {
+        if (number == 4) {
+            QVERIFY(m_window->isBusy());
+            before = m_window->results().count();
+            m_window->controls().PushButton9->click();
+            after = m_window->results().count();
+        }
+    });
+    QTest::mouseClick(m_window->controls().PushButton13, Qt::LeftButton);
+    QVERIFY(before > 0);
+    QCOMPARE(after, before);
+    QCOMPARE(listedNumbers.size(), m_fixture.seedFiles(QStringLiteral("INBOX")).size());
+}
+
+void tst_Form1Session::keyboardOnly()
+{
+    start();
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    const Form1Controls &ui = m_window->controls();
+    const auto tabTo = [](QWidget *target) {
+        for (int presses = 0; presses < 80 && QApplication::focusWidget() != target; ++presses)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        return QApplication::focusWidget() == target;
+    };
+
+    ui.Text7->setFocus();
+    QTest::keyClicks(ui.Text7, m_fixture.user());
+    QTest::keyClick(ui.Text7, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), ui.Text6);
+    QTest::keyClicks(ui.Text6, m_fixture.password());
+    QVERIFY(tabTo(ui.PushButton17));
+    QTest::keyClick(ui.PushButton17, Qt::Key_Space);
+    QCOMPARE(ui.PushButton17->text(), QStringLiteral("Disconnect"));
+
+    onListing([&](int number) {
+        if (number == 2)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    });
+    QVERIFY(tabTo(ui.PushButton13));
+    QTest::keyClick(ui.PushButton13, Qt::Key_Space);
+    QCOMPARE(listedNumbers, (QSet<int> {1, 2}));
+    QCOMPARE(m_prompts->messageTexts(), QStringList {Done});
+
+    QVERIFY(tabTo(ui.ListView1));
+    QTest::keyClick(ui.ListView1, Qt::Key_Down);
+    QTest::keyClick(ui.ListView1, Qt::Key_Space);
+    const qsizetype current = ui.ListView1->currentIndex().row();
+    QVERIFY(current >= 0);
+    QVERIFY(m_window->results().checked(current));
+}
+
+void tst_Form1Session::closingMidRunEndsQuietly()
+{
+    start();
+    connectWindow();
+    qsizetype boxesAtClose = -1;
+    onListing([&](int number) {
+        if (number == 2) {
+            boxesAtClose = m_prompts->boxes().size();
+            m_window->close();
+        }
+    });
+    QTest::mouseClick(m_window->controls().PushButton13, Qt::LeftButton);
+
+    QCOMPARE(m_prompts->boxes().size(), boxesAtClose); // no "Done." or any other box
+    QCOMPARE(listedNumbers, (QSet<int> {1, 2}));
+    QVERIFY(!m_window->onExtractEmail);
+    QVERIFY(m_window->endRequested());
+}
+
+QTEST_MAIN(tst_Form1Session)
+#include "tst_Form1Session.moc"
