@@ -10,6 +10,9 @@ function(tessaline_test name)
             "TESSALINE_FIXTURE_DIR=${CMAKE_BINARY_DIR}/fixture"
             # The start-up online check must not reach the network in tests: a local stand-in replies.
             "TESSALINE_PING_COMMAND=echo 64 bytes from 127.0.0.1")
+    if(TESSALINE_SANITIZE)
+        list(APPEND env ${TESSALINE_SANITIZER_ENV})
+    endif()
     if(NOT T_TIMEOUT)
         set(T_TIMEOUT 300)
     endif()

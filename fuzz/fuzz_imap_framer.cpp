@@ -1,0 +1,107 @@
+// Arbitrary server byte streams through the reply framer and the reply parser.
+//
+// Input: byte 0's low three bits give n, the next n bytes give the sizes (1..256) of the chunks in
+// which the rest arrives, used in turn. The same stream is also framed in one piece: the replies,
+// and where a limit stopped the stream, must not depend on how the bytes were split.
+
+#include "FuzzCheck.h"
+#include "ImapParseError.h"
+#include "ImapResponse.h"
+#include "ImapResponseFramer.h"
+
+#include <QByteArray>
+#include <QList>
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+struct Framing
+{
+    QList<QByteArray> replies;
+    bool stoppedByLimit = false;
+    qsizetype pending = 0;
+};
+
+void checkProgress(const ImapResponseFramer &framer)
+{
+    FUZZ_CHECK(framer.literalReceived() >= 0);
+    FUZZ_CHECK(framer.literalReceived() <= framer.literalSize());
+    FUZZ_CHECK(framer.pendingBytes() >= 0);
+}
+
+Framing frame(const QByteArray &stream, const std::vector<qsizetype> &chunkSizes)
+{
+    Framing result;
+    ImapResponseFramer framer;
+    qsizetype offset = 0;
+    std::size_t chunk = 0;
+    try {
+        while (offset < stream.size()) {
+            const qsizetype size = chunkSizes.at(chunk++ % chunkSizes.size());
+            framer.append(stream.mid(offset, size));
+            offset += size;
+            while (std::optional<QByteArray> reply = framer.takeResponse())
+                result.replies.append(*reply);
+            checkProgress(framer);
+        }
+    } catch (const ImapLimitError &) {
+        result.stoppedByLimit = true;
+        return result;
+    }
+    result.pending = framer.pendingBytes();
+    // Nothing is lost or invented: every byte is in a reply, a removed CR LF, or still pending.
+    qsizetype accounted = result.pending;
+    for (const QByteArray &reply : result.replies)
+        accounted += reply.size() + 2;
+    FUZZ_CHECK(accounted == stream.size());
+    return result;
+}
+
+// Reads what the connection and the fetcher read from a reply.
+void parse(const QByteArray &raw)
+{
+    try {
+        const ImapResponse response = ImapResponse::parse(raw);
+        FUZZ_CHECK(response.raw == raw);
+        (void)response.statusText();
+        if (const std::optional<ImapValue> uid = response.fetchItem("UID"))
+            (void)uid->toNumber();
+        if (const std::optional<ImapValue> body = response.fetchItem("BODY[]"))
+            FUZZ_CHECK(!body->isString() || body->bytes().size() <= raw.size());
+        for (const ImapValue &value : response.values)
+            (void)value.dump();
+    } catch (const ImapParseError &error) {
+        FUZZ_CHECK(error.offset() >= 0 && error.offset() <= raw.size());
+        (void)error.description();
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    if (size == 0)
+        return 0;
+    const std::size_t splitCount = std::min<std::size_t>(data[0] & 7, size - 1);
+    std::vector<qsizetype> chunkSizes;
+    for (std::size_t i = 1; i <= splitCount; ++i)
+        chunkSizes.push_back(qsizetype(data[i]) + 1);
+    const std::size_t header = 1 + splitCount;
+    const QByteArray stream(reinterpret_cast<const char *>(data + header),
+                            qsizetype(size - header));
+    if (chunkSizes.empty())
+        chunkSizes.push_back(1);
+
+    const Framing split = frame(stream, chunkSizes);
+    const Framing whole = frame(stream, {qMax<qsizetype>(stream.size(), 1)});
+    FUZZ_CHECK(split.replies == whole.replies);
+    FUZZ_CHECK(split.stoppedByLimit == whole.stoppedByLimit);
+    FUZZ_CHECK(split.pending == whole.pending);
+
+    for (const QByteArray &reply : whole.replies)
+        parse(reply);
+    return 0;
+}
