@@ -42,12 +42,21 @@ QString qtFilter(const QString &filter)
     return descriptions.join(QLatin1String(";;"));
 }
 
+// The texts break lines with CR LF or a lone CR; a Qt label breaks only at LF.
+QString displayedText(QString text)
+{
+    return text.replace(QLatin1String("\r\n"), QLatin1String("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+}
+
 } // namespace
 
 Prompts::Answer DesktopPrompts::message(const QString &title, const QString &text, Buttons buttons,
                                         Icon icon)
 {
-    QMessageBox box(boxIcon(icon), title, text, QMessageBox::NoButton, ownerWindow());
+    QMessageBox box(boxIcon(icon), title, displayedText(text), QMessageBox::NoButton,
+                    ownerWindow());
+    box.setTextFormat(Qt::PlainText);
     if (buttons == Buttons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
