@@ -1,0 +1,43 @@
+#pragma once
+
+#include "ExtractionMode.h"
+#include "FixedModeInputs.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+enum class OutputFormat { Lines, Csv, JsonLines };
+
+// Everything the command line asked for. The password is never among the arguments: it is read
+// from `passwordVariable` or `passwordFile`.
+struct CliOptions
+{
+    QString host; // "host" or "host:port"; empty: the provider's server
+    QString caFile; // an extra trusted authority (PEM)
+    QString user;
+    QString passwordVariable = QStringLiteral("TESSALINE_PASSWORD");
+    QString passwordFile;
+    QString folderCaption = QStringLiteral("Inbox");
+    QString label; // names any mailbox and wins over the folder
+    bool listFolders = false;
+    ExtractionMode mode = ExtractionMode::AllEmailData;
+    FixedModeInputs inputs;
+    OutputFormat format = OutputFormat::Lines;
+    QString outputPath; // empty: standard output
+    bool quiet = false;
+};
+
+struct ParsedArguments
+{
+    std::optional<CliOptions> options; // empty on a usage error or when help was asked for
+    QString problem; // the one-line reason of a usage error
+    bool helpWanted = false;
+};
+
+// Reads the arguments after the program name and checks them as far as that is possible without
+// the server: known options, one mode, the line-number entry, both markers, readable CA file.
+ParsedArguments ParseCliArguments(const QStringList &arguments);
+
+QString CliUsageText();

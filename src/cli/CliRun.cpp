@@ -1,0 +1,242 @@
+#include "CliRun.h"
+
+#include "CliRowSink.h"
+#include "PasswordSource.h"
+#include "ProgressLine.h"
+#include "ResultDestination.h"
+#include "RunFolderName.h"
+#include "SilentPrompts.h"
+
+#include "ImapComponent.h"
+#include "MessageRows.h"
+#include "clsImapSession.h"
+
+#include <cstdio>
+#include <exception>
+
+namespace {
+
+// The mail provider's server; --host (TESSALINE_IMAP_HOST) replaces it inside the component.
+const QString ProviderImapHost = QStringLiteral("imap.gmail.com");
+constexpr int ProviderImapPort = 993;
+
+void PrintLine(std::FILE *stream, const QString &text)
+{
+    std::fprintf(stream, "tessaline-cli: %s\n", text.toUtf8().constData());
+}
+
+ExitCode Fail(ExitCode code, const QString &text)
+{
+    PrintLine(stderr, text);
+    return code;
+}
+
+ExitCode UsageError(const QString &problem)
+{
+    PrintLine(stderr, problem);
+    std::fputs(CliUsageText().toUtf8().constData(), stderr);
+    return ExitCode::Usage;
+}
+
+QString MailboxCaption(const QString &folderName)
+{
+    return folderName.isEmpty() ? QStringLiteral("INBOX") : folderName;
+}
+
+bool ShowsProgress(const CliOptions &options)
+{
+    // Rows streaming to the same terminal are progress enough; mixing both would garble it.
+    const bool rowsOnTerminal =
+        options.outputPath.isEmpty() && ProgressLine::standardOutputIsTerminal();
+    return !options.quiet && ProgressLine::standardErrorIsTerminal() && !rowsOnTerminal;
+}
+
+void PointComponentAt(const CliOptions &options)
+{
+    if (!options.host.isEmpty())
+        qputenv("TESSALINE_IMAP_HOST", options.host.toUtf8());
+    if (!options.caFile.isEmpty())
+        qputenv("TESSALINE_CA_FILE", options.caFile.toUtf8());
+}
+
+} // namespace
+
+CliRun::CliRun(CliOptions options, QString password)
+    : m_options(std::move(options)),
+      m_component(std::make_unique<ImapComponent>()),
+      m_session(clsImapSession::create()),
+      m_progress(std::make_unique<ProgressLine>(ShowsProgress(m_options)))
+{
+    m_session->setImapComponentObject(m_component.get());
+    m_session->SSL = true;
+    m_session->PORT = ProviderImapPort;
+    m_session->IMAPServer = ProviderImapHost;
+    m_session->Username = m_options.user;
+    m_session->Password = std::move(password);
+}
+
+CliRun::~CliRun()
+{
+    m_session.reset();
+    m_component->CloseConnection();
+}
+
+int CliRun::main(const QStringList &arguments)
+{
+    const ParsedArguments parsed = ParseCliArguments(arguments);
+    if (parsed.helpWanted) {
+        std::fputs(CliUsageText().toUtf8().constData(), stdout);
+        return int(ExitCode::Success);
+    }
+    if (!parsed.options)
+        return int(UsageError(parsed.problem));
+    const PasswordSource password = PasswordSource::read(*parsed.options);
+    if (!password.password)
+        return int(UsageError(password.problem));
+    PointComponentAt(*parsed.options);
+    SilentPrompts prompts;
+    Prompts::install(&prompts);
+    ExitCode code = ExitCode::Failed;
+    try {
+        code = CliRun(*parsed.options, *password.password).exec();
+    } catch (const std::exception &failure) {
+        code = Fail(ExitCode::Failed, QString::fromUtf8(failure.what()));
+    }
+    Prompts::install(nullptr);
+    return int(code);
+}
+
+ExitCode CliRun::exec()
+{
+    const ExitCode signedIn = signIn();
+    if (signedIn != ExitCode::Success)
+        return signedIn;
+    return m_options.listFolders ? listFolders() : extract();
+}
+
+ExitCode CliRun::signIn()
+{
+    if (m_session->Connect())
+        return ExitCode::Success;
+    return sessionFailure({});
+}
+
+ExitCode CliRun::listFolders()
+{
+    const std::optional<QStringList> names = m_session->EnumMailFolders();
+    if (!names)
+        return sessionFailure({});
+    QString text;
+    for (const QString &name : *names)
+        text += name + u'\n';
+    ResultDestination destination(m_options.outputPath);
+    if (!destination.writeWhole(text))
+        return Fail(ExitCode::Failed, destination.errorText());
+    return ExitCode::Success;
+}
+
+ExitCode CliRun::extract()
+{
+    const QString folderName = RunFolderName(m_options.label, m_options.folderCaption);
+    ResultDestination destination(m_options.outputPath);
+    const bool hideDuplicates =
+        m_options.mode == ExtractionMode::Between && !m_options.inputs.duplicatesShown;
+    CliRowSink rows(m_options.format, destination, hideDuplicates);
+    if (!rows.begin())
+        return Fail(ExitCode::Failed, destination.errorText());
+    const ExitCode read = readFolder(folderName, rows);
+    m_progress->finish();
+    if (read != ExitCode::Success)
+        return read;
+    if (!rows.finish())
+        return Fail(ExitCode::Failed, destination.errorText());
+    return ExitCode::Success;
+}
+
+ExitCode CliRun::readFolder(const QString &folderName, CliRowSink &rows)
+{
+    m_session->CurrentLocation = 1;
+    m_session->MaxRecord = m_session->GetTotalMessage(folderName);
+    if (m_session->LastFailedStep() != clsImapSession::FailedStep::None)
+        return sessionFailure(folderName);
+    if (m_session->MaxRecord <= 0) {
+        if (!m_options.quiet)
+            PrintLine(stderr, QStringLiteral("There are no emails in the Folder you selected."));
+        return ExitCode::Success;
+    }
+    const QMetaObject::Connection listing =
+        QObject::connect(m_session.get(), &clsImapSession::MailExtractListing,
+                         [this, &rows](MailListing &message) { addRows(message, rows); });
+    const QMetaObject::Connection progress =
+        QObject::connect(m_session.get(), &clsImapSession::ScrapProgress, [this](int &) {
+            m_progress->show(m_session->CurrentLocation, m_session->MaxRecord);
+        });
+    m_session->StartMailExtraction(folderName);
+    QObject::disconnect(listing);
+    QObject::disconnect(progress);
+    if (m_session->LastFailedStep() != clsImapSession::FailedStep::None)
+        return sessionFailure(folderName);
+    if (m_session->ConnectionLost())
+        return connectionLost();
+    return ExitCode::Success;
+}
+
+void CliRun::addRows(MailListing &message, CliRowSink &rows)
+{
+    m_progress->show(message.uID, m_session->MaxRecord);
+    ExtractionHooks hooks;
+    hooks.reportFailure = [this](const StepFailure &failure) { warnOnce(failure.description()); };
+    ExtractRows(message, m_options.mode, m_options.inputs, rows, hooks);
+    // Reading on is pointless once the rows cannot be written.
+    if (rows.failed())
+        m_session->AbortProcess = true;
+}
+
+void CliRun::warnOnce(const QString &text)
+{
+    if (m_warned || m_options.quiet)
+        return;
+    m_warned = true;
+    m_progress->finish();
+    PrintLine(stderr, QStringLiteral("warning: %1").arg(text));
+}
+
+ExitCode CliRun::sessionFailure(const QString &folderName) const
+{
+    QString reason = m_component->FailureText();
+    if (reason.isEmpty())
+        reason = QStringLiteral("no reason given");
+    const QString host = m_options.host.isEmpty() ? ProviderImapHost : m_options.host;
+    switch (m_session->LastFailedStep()) {
+    case clsImapSession::FailedStep::Connection:
+        // The component's text already names the address and what went wrong there.
+        return Fail(ExitCode::ConnectionFailed,
+                    QStringLiteral("connection failed: %1").arg(reason));
+    case clsImapSession::FailedStep::Identification:
+        return Fail(ExitCode::ConnectionFailed,
+                    QStringLiteral("%1 gave no usable answer to the identification command: %2")
+                        .arg(host, reason));
+    case clsImapSession::FailedStep::SignIn:
+        return Fail(ExitCode::SignInFailed,
+                    QStringLiteral("sign-in as %1 failed: %2").arg(m_options.user, reason));
+    case clsImapSession::FailedStep::Mailbox:
+        return Fail(ExitCode::FolderNotSelectable,
+                    QStringLiteral("cannot select the folder \"%1\": %2")
+                        .arg(MailboxCaption(folderName), reason));
+    case clsImapSession::FailedStep::Listing:
+        return Fail(ExitCode::ConnectionFailed,
+                    QStringLiteral("%1 did not list its folders: %2").arg(host, reason));
+    case clsImapSession::FailedStep::None:
+        break;
+    }
+    return Fail(ExitCode::Failed, QStringLiteral("the session failed: %1").arg(reason));
+}
+
+ExitCode CliRun::connectionLost() const
+{
+    return Fail(ExitCode::ConnectionFailed,
+                QStringLiteral("the connection was lost at message %1 of %2: %3")
+                    .arg(m_session->ConnectionLostAt())
+                    .arg(m_session->MaxRecord)
+                    .arg(m_component->FailureText()));
+}

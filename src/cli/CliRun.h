@@ -1,0 +1,46 @@
+#pragma once
+
+#include "CliOptions.h"
+#include "ExitCode.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class ImapComponent;
+class clsImapSession;
+class CliRowSink;
+class ProgressLine;
+struct MailListing;
+
+// One invocation of tessaline-cli: the same session, retrieval loop and row modes as the window,
+// with failures told in one line on standard error and the exit status.
+class CliRun final
+{
+public:
+    CliRun(CliOptions options, QString password);
+    ~CliRun();
+    Q_DISABLE_COPY_MOVE(CliRun)
+
+    ExitCode exec();
+
+    // Parses `arguments` (without the program name), reads the password and runs.
+    static int main(const QStringList &arguments);
+
+private:
+    ExitCode signIn();
+    ExitCode listFolders();
+    ExitCode extract();
+    ExitCode readFolder(const QString &folderName, CliRowSink &rows);
+    void addRows(MailListing &listing, CliRowSink &rows);
+    ExitCode sessionFailure(const QString &folderName) const;
+    ExitCode connectionLost() const;
+    void warnOnce(const QString &text);
+
+    CliOptions m_options;
+    std::unique_ptr<ImapComponent> m_component;
+    std::shared_ptr<clsImapSession> m_session;
+    std::unique_ptr<ProgressLine> m_progress;
+    bool m_warned = false;
+};

@@ -1,0 +1,11 @@
+#pragma once
+
+// What tessaline-cli's exit status tells a script.
+enum class ExitCode {
+    Success = 0,
+    Failed = 1, // the rows could not be written, or an unexpected failure
+    Usage = 2,
+    SignInFailed = 3,
+    FolderNotSelectable = 4,
+    ConnectionFailed = 5, // no connection, TLS refused, no usable answer, or the link was lost
+};

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+// "Reading mail n of m" on standard error, rewritten in place; shown only when enabled (the
+// caller decides: a terminal, and not --quiet).
+class ProgressLine
+{
+public:
+    explicit ProgressLine(bool enabled) : m_enabled(enabled) { }
+    ~ProgressLine() { finish(); }
+    Q_DISABLE_COPY_MOVE(ProgressLine)
+
+    void show(int current, int total);
+    // Ends the line so that later messages start on a fresh one.
+    void finish();
+
+    // Whether standard error is a terminal.
+    static bool standardErrorIsTerminal();
+    static bool standardOutputIsTerminal();
+
+private:
+    bool m_enabled;
+    QString m_shown;
+};
