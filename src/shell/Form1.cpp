@@ -1,9 +1,7 @@
 #include "Form1.h"
 
 #include "ApplicationTitle.h"
-#include "ClipboardTexts.h"
 #include "ConnectivityCheck.h"
-#include "ExportTable.h"
 #include "FileHelpers.h"
 #include "Form1ModeInputs.h"
 #include "Form2.h"
@@ -18,7 +16,7 @@
 #include "MessageRows.h"
 #include "ProgramFolder.h"
 #include "Prompts.h"
-#include "ResultFiles.h"
+#include "ResultExport.h"
 #include "ResultListModel.h"
 #include "ResultListView.h"
 #include "RunFlags.h"
@@ -32,9 +30,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QClipboard>
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -53,12 +49,6 @@ const QString NoCharacterFilter = QStringLiteral("No Character Filter set");
 const QString NoLabelFilter = QStringLiteral("No Label Filter set");
 const QString ConnectFirst =
     QStringLiteral("Please connect first (Step 1) before using this feature.");
-const QString SaveFilter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
-
-ExportTable exportTableOf(const ResultListModel &results)
-{
-    return ExportTable(results.texts(), results.checkStates());
-}
 
 // The folder buttons' keys: "Option3" to "Option10".
 QString optionKey(int number)
@@ -89,6 +79,11 @@ Form1::Form1(QWidget *parent)
     m_ui.build(this);
     m_ui.ListView1->setResultModel(m_results);
     m_modeInputs = std::make_unique<Form1ModeInputs>(*this);
+    m_export = std::make_unique<ResultExport>(
+        *m_results,
+        ResultExport::WindowHooks {[this](const QString &text) { setStatusText(text); },
+                                   [this] { showBusy(this); },
+                                   [this] { showDefaultPointer(this); }});
     setStatusText(IdleStatus);
     connectSignals();
     watchPointerAreas();
@@ -799,89 +794,27 @@ void Form1::showDefaultPointer(QWidget *pointerWindow)
 
 void Form1::PushButton1_Click()
 {
-    copyToClipboard(QStringLiteral("Main.CopyListViewToClipboardEnter"), ClipboardTextEnter);
+    m_export->copyLinePerRow();
 }
 
 void Form1::PushButton3_Click()
 {
-    copyWithNotice(QStringLiteral("Form1.PushButton3_Click"),
-                   QStringLiteral("Main.CopyListViewToClipboardTab"), ClipboardTextTab);
+    m_export->copyWithTabs(QStringLiteral("Form1.PushButton3_Click"));
 }
 
 void Form1::PushButton14_Click()
 {
-    copyWithNotice(QStringLiteral("Form1.PushButton14_Click"),
-                   QStringLiteral("Main.CopyListViewToClipboardSpace"), ClipboardTextSpace);
-}
-
-void Form1::copyWithNotice(const QString &handler, const QString &routine,
-                           std::optional<QString> (*makeText)(const ExportTable &))
-{
-    Steps steps(handler);
-    steps(100, [&] { setStatusText(QStringLiteral("Copying text to clipboard.. please wait..")); });
-    steps(102, [&] { showBusy(this); });
-    steps(104, [&] { copyToClipboard(routine, makeText); });
-    steps(106, [&] {
-        Prompts::inform(QStringLiteral("Results have been copied to the clipboard.\r\rClick a text "
-                                       "area where you normally type and press Ctrl+V to paste "
-                                       "the clipboard."));
-    });
-    steps(108, [&] { showDefaultPointer(this); });
-    steps(110, [&] { setStatusText(IdleStatus); });
-}
-
-// An empty list leaves the clipboard alone; otherwise it receives the text of the ticked rows.
-void Form1::copyToClipboard(const QString &routine,
-                            std::optional<QString> (*makeText)(const ExportTable &))
-{
-    Steps steps(routine);
-    std::optional<QString> text;
-    steps(100, [&] { text = makeText(exportTableOf(*m_results)); });
-    if (!text)
-        return;
-    steps(102, [&] {
-        QClipboard *clipboard = QGuiApplication::clipboard();
-        clipboard->clear();
-        clipboard->setText(*text);
-    });
+    m_export->copyWithSpaces(QStringLiteral("Form1.PushButton14_Click"));
 }
 
 void Form1::PushButton6_Click()
 {
-    saveResults(QStringLiteral("Form1.PushButton6_Click"), TextFileContents);
+    m_export->saveTextFile(QStringLiteral("Form1.PushButton6_Click"));
 }
 
 void Form1::PushButton12_Click()
 {
-    saveResults(QStringLiteral("Form1.PushButton12_Click"), CommaDelimitedContents);
-}
-
-void Form1::saveResults(const QString &handler, QString (*makeContents)(const ExportTable &))
-{
-    Steps steps(handler);
-    QString path;
-    steps(100, [&] { path = Prompts::current().saveFileName(QStringLiteral("Save"), SaveFilter); });
-    if (path.isEmpty())
-        return;
-    bool overwrite = true;
-    steps(102, [&] {
-        if (FileExists(path))
-            overwrite =
-                Prompts::current().message(ApplicationTitle(),
-                                           QStringLiteral("Are you sure you wish to overwrite ")
-                                               + path + QStringLiteral(" ?"),
-                                           Prompts::Buttons::YesNo, Prompts::Icon::None)
-                == Prompts::Answer::Yes;
-    });
-    if (!overwrite)
-        return;
-    steps(104, [&] { showBusy(this); });
-    steps(106, [&] {
-        const QString failure = SaveTextFile(path, makeContents(exportTableOf(*m_results)));
-        if (!failure.isEmpty())
-            throw StepFailure(failure);
-    });
-    steps(108, [&] { showDefaultPointer(this); });
+    m_export->saveCommaDelimited(QStringLiteral("Form1.PushButton12_Click"));
 }
 
 void Form1::PushButton9_Click()

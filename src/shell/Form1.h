@@ -11,11 +11,11 @@
 #include <memory>
 #include <optional>
 
-class ExportTable;
 class Form1ModeInputs;
 class Form2;
 class Form3;
 class ImapComponent;
+class ResultExport;
 class ResultListModel;
 class Steps;
 class WindowPointer;
@@ -145,17 +145,11 @@ private:
     void showDefaultPointer(QWidget *pointerWindow);
     void endProgramWhenIdle();
 
-    // Export pieces.
-    void copyWithNotice(const QString &handler, const QString &routine,
-                        std::optional<QString> (*makeText)(const ExportTable &));
-    void copyToClipboard(const QString &routine,
-                         std::optional<QString> (*makeText)(const ExportTable &));
-    void saveResults(const QString &handler, QString (*makeContents)(const ExportTable &));
-
     Form1Controls m_ui;
     WindowPointer *m_pointer = nullptr;
     ResultListModel *m_results = nullptr;
     std::unique_ptr<Form1ModeInputs> m_modeInputs;
+    std::unique_ptr<ResultExport> m_export;
     std::unique_ptr<ImapComponent> m_imapComponent;
     std::unique_ptr<Form2> m_form2;
     std::unique_ptr<Form3> m_form3;
