@@ -33,10 +33,14 @@ Interruption runLoop(const QPointer<ImapConnection> &connection, int timeoutMs,
     });
     QTimer abortCheck;
     abortCheck.setInterval(ImapWait::abortCheckIntervalMs);
+    bool checking = false; // a handler that opens a dialog is not asked again meanwhile
     QObject::connect(&abortCheck, &QTimer::timeout, &context, [&] {
-        if (!connection || !connection->isRunning() || !hooks.abortRequested)
+        if (checking || !connection || !connection->isRunning() || !hooks.abortRequested)
             return;
-        if (hooks.abortRequested() && connection && connection->isRunning())
+        checking = true;
+        const bool abort = hooks.abortRequested();
+        checking = false;
+        if (abort && connection && connection->isRunning())
             interrupt(Interruption::Aborted);
     });
 
