@@ -170,6 +170,9 @@ ImapReply ImapComponent::Private::resume()
         if (reply.end != ImapReply::End::Completed)
             return reply;
     }
+    if (!credentials) // CloseConnection ran from an event handler meanwhile
+        return ImapReply::ended(ImapReply::End::ClosedByClient,
+                                QStringLiteral("the connection was closed"));
     reply = run(loginCommand(credentials->first, credentials->second));
     if (!reply.isOk() || !selectedMailbox)
         return reply;
