@@ -1,6 +1,7 @@
 #include "Form1.h"
 
 #include "ApplicationTitle.h"
+#include "BetweenMarkers.h"
 #include "ConnectivityCheck.h"
 #include "FileHelpers.h"
 #include "Form1ModeInputs.h"
@@ -10,7 +11,6 @@
 #include "Form6.h"
 #include "ImapComponent.h"
 #include "LineNumberEntry.h"
-#include "BetweenMarkers.h"
 #include "MailListing.h"
 #include "MainWindowHelp.h"
 #include "MessageRows.h"
