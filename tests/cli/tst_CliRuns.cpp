@@ -1,0 +1,440 @@
+#include "DovecotFixture.h"
+#include "ExportTable.h"
+#include "GeneralDate.h"
+#include "ResultFiles.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimeZone>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+struct CliResult
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// One seeded message as the README of the fixture describes it.
+struct Seed
+{
+    QString from;
+    QDateTime date;
+    QString subject;
+    QStringList lines; // body lines split at CR LF; none for an empty body
+};
+
+QDateTime Utc(int month, int day, int hour, int minute, int second)
+{
+    return QDateTime(QDate(2022, month, day), QTime(hour, minute, second), QTimeZone::utc());
+}
+
+// The rows of "Extract All Email Data" for one message.
+QStringList AllRows(const Seed &seed)
+{
+    QStringList rows {seed.from, GeneralDateText(seed.date.toLocalTime())};
+    if (!seed.subject.isEmpty())
+        rows.append(seed.subject);
+    rows.append(seed.lines.join(u"\r\n"_s));
+    return rows + seed.lines;
+}
+
+QStringList AllRows(const QList<Seed> &seeds)
+{
+    QStringList rows;
+    for (const Seed &seed : seeds)
+        rows += AllRows(seed);
+    return rows;
+}
+
+const QList<Seed> &Inbox()
+{
+    static const QList<Seed> seeds = {
+        {u"Alice Archer <alice@example.test>"_s,
+         Utc(1, 3, 9, 15, 0),
+         u"Quarterly figures"_s,
+         {u"Hello team,"_s,
+          {},
+          u"Revenue for the quarter was 1200 pounds."_s,
+          u"Costs came to 800 pounds."_s,
+          {},
+          u"Alice"_s,
+          {}}},
+        // Base64 with bare line feeds: the body is canonicalised to CR LF.
+        {u"Bob Baker <bob@example.test>"_s,
+         Utc(1, 4, 10, 30, 0),
+         u"Line feeds only"_s,
+         {u"first line"_s, u"second line"_s, {}, u"fourth line after an empty one"_s, {}}},
+        {u"Jürgen Müller <juergen@example.de>"_s,
+         Utc(1, 5, 14, 5, 9),
+         u"Grüße aus München"_s,
+         {u"Hallo Tess,"_s, {}, u"viele Grüße aus München."_s, u"Jürgen"_s, {}}},
+        {u"Élodie Durand <elodie@example.fr>"_s,
+         Utc(1, 6, 8, 0, 1),
+         u"Café crème"_s,
+         {u"Le café est prêt."_s,
+          u"Une ligne très longue qui continue après un saut de ligne doux."_s,
+          u"Prix: 3=4 euros"_s,
+          {}}},
+        {u"Weekly News <news@news.example.test>"_s,
+         Utc(1, 6, 18, 30, 0),
+         u"Weekly newsletter"_s,
+         {u"This week in brief"_s, u"Read more at https://news.example.test/week-1"_s,
+          u"Unsubscribe: https://news.example.test/unsubscribe?u=42"_s}},
+        // HTML only: its source is the plain-text body.
+        {u"Corner Shop <orders@shop.example.test>"_s,
+         Utc(1, 7, 11, 11, 11),
+         u"Your receipt"_s,
+         {u"<html><body>"_s,
+          u"<p>Thank you for your purchase.</p>"_s,
+          u"<p>Total: <b>19.99</b></p>"_s,
+          u"</body></html>"_s,
+          {}}},
+        {u"Accounts <accounts@supplier.example.test>"_s,
+         Utc(1, 7, 15, 20, 0),
+         u"Invoice INV-2022-0042"_s,
+         {u"Please find the invoice attached."_s, u"Invoice number: INV-2022-0042"_s,
+          u"Amount due: 250.00"_s}},
+        {u"Carol Contact <carol@example.test>"_s,
+         Utc(1, 1, 0, 0, 0),
+         u"Contact list"_s,
+         {u"Please add these people:"_s,
+          u"a@b.co.uk"_s,
+          u"Mixed.Case@Example.COM, x@y.museum"_s,
+          u"Write to <first.last+news@mail.example.org> or (d_o-neil@example.net)."_s,
+          u"Twice: a@b.co.uk"_s,
+          {}}},
+        {u"Corner Shop <orders@shop.example.test>"_s,
+         Utc(1, 8, 16, 45, 30),
+         u"Order #12345 shipped"_s,
+         {u"Order #12345 shipped"_s,
+          u"Order #12346 pending"_s,
+          u"The rain in spain falls mainly on the plain."_s,
+          u"Tracking: [TRK-001] and [TRK-002]"_s,
+          {}}},
+        {u"Dana Quiet <dana@example.test>"_s, Utc(1, 9, 7, 7, 7), {}, {}},
+    };
+    return seeds;
+}
+
+const QList<Seed> &Evenements()
+{
+    static const QList<Seed> seeds = {
+        {u"Events Team <events@example.test>"_s,
+         Utc(1, 19, 12, 0, 0),
+         u"Company picnic"_s,
+         {u"Picnic on Saturday in the park."_s, u"Bring a hat."_s, {}}},
+        {u"Élodie Durand <elodie@example.fr>"_s,
+         Utc(1, 20, 15, 30, 0),
+         u"Réunion d\u2019équipe à Paris"_s,
+         {u"Rendez-vous à 15 h au café."_s, u"À bientôt !"_s, {}}},
+    };
+    return seeds;
+}
+
+const QList<Seed> &Receipts()
+{
+    static const QList<Seed> seeds = {
+        {u"Book Store <receipts@books.example.test>"_s,
+         Utc(1, 15, 14, 0, 0),
+         u"Receipt R-1001"_s,
+         {u"Receipt R-1001"_s, u"1 x Paperback 9.99"_s, u"Total: 9.99"_s, {}}},
+        {u"Train Tickets <tickets@rail.example.test>"_s,
+         Utc(1, 16, 6, 30, 0),
+         u"Receipt R-1002"_s,
+         {u"Receipt R-1002"_s, u"Return ticket 42.50"_s, u"Total: 42.50"_s, {}}},
+    };
+    return seeds;
+}
+
+QStringList ParseJsonLines(const QByteArray &bytes)
+{
+    QStringList rows;
+    QByteArrayList lines = bytes.split('\n');
+    if (!lines.isEmpty() && lines.constLast().isEmpty())
+        lines.removeLast();
+    for (const QByteArray &line : lines) {
+        const QJsonArray array = QJsonDocument::fromJson('[' + line + ']').array();
+        rows.append(array.size() == 1 && array.at(0).isString()
+                        ? array.at(0).toString()
+                        : u"<not one JSON string: "_s + QString::fromUtf8(line) + u'>');
+    }
+    return rows;
+}
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+int ClosedPort()
+{
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
+    const int port = server.serverPort();
+    server.close();
+    return port;
+}
+
+} // namespace
+
+class tst_CliRuns : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void modes_data();
+    void modes();
+    void formatsEqualTheSavedFiles();
+    void listFolders();
+    void quirkyPasswordFromFile();
+    void emptyFolder();
+    void failures_data();
+    void failures();
+
+private:
+    QString wrongPasswordFile() const { return m_dir.filePath(u"wrong-password"_s); }
+    QStringList connection(const QString &caFile = {}) const;
+    CliResult run(const QStringList &arguments) const;
+
+    DovecotFixture m_fixture;
+    QTemporaryDir m_dir;
+};
+
+QStringList tst_CliRuns::connection(const QString &caFile) const
+{
+    return {u"--host"_s,    m_fixture.hostAndPort(),
+            u"--ca-file"_s, caFile.isEmpty() ? m_fixture.caFile() : caFile,
+            u"--user"_s,    m_fixture.user()};
+}
+
+CliResult tst_CliRuns::run(const QStringList &arguments) const
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"TESSALINE_PASSWORD"_s, m_fixture.password());
+    environment.remove(u"TESSALINE_IMAP_HOST"_s);
+    environment.remove(u"TESSALINE_CA_FILE"_s);
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(m_dir.path());
+    process.start(QStringLiteral(TESSALINE_CLI_PATH), arguments);
+    CliResult result;
+    if (!process.waitForFinished(120'000)) {
+        process.kill();
+        process.waitForFinished();
+        return result;
+    }
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+void tst_CliRuns::initTestCase()
+{
+    QFile file(wrongPasswordFile());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("not-the-password\n");
+}
+
+void tst_CliRuns::modes_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("rows");
+
+    const Seed &shop = Inbox().at(5);
+    const Seed &order = Inbox().at(8);
+    const Seed &paperback = Receipts().at(0);
+    const Seed &ticket = Receipts().at(1);
+
+    QTest::newRow("all: inbox by default") << QStringList {} << AllRows(Inbox());
+    QTest::newRow("all: non-ASCII label")
+        << QStringList {u"--label"_s, u"Événements"_s} << AllRows(Evenements());
+    QTest::newRow("containing ignores letter case")
+        << QStringList {u"--mode"_s, u"containing"_s, u"--text"_s, u"ORDER"_s}
+        << QStringList {shop.from, order.from, order.subject, order.lines.at(0), order.lines.at(1)};
+    QTest::newRow("not containing: nested label, empty lines kept")
+        << QStringList {u"--label"_s, u"Personal/Receipts"_s,
+                        u"--mode"_s,  u"not-containing"_s,
+                        u"--text"_s,  u"total"_s}
+        << QStringList {paperback.from,        GeneralDateText(paperback.date.toLocalTime()),
+                        paperback.subject,     paperback.lines.at(0),
+                        paperback.lines.at(1), QString(),
+                        ticket.from,           GeneralDateText(ticket.date.toLocalTime()),
+                        ticket.subject,        ticket.lines.at(0),
+                        ticket.lines.at(1),    QString()};
+    QTest::newRow("line numbers in body order: system folder caption")
+        << QStringList {u"--folder"_s,     u"Sent Mail"_s, u"--mode"_s,
+                        u"line-numbers"_s, u"--lines"_s,   u"3,1"_s}
+        << QStringList {u"Thanks Alice, looks good."_s, QString(),
+                        u"Can we meet on Friday at 10:00?"_s, QString()};
+    QTest::newRow("between with both markers included")
+        << QStringList {u"--mode"_s, u"between"_s, u"--start"_s,         u"["_s,
+                        u"--end"_s,  u"]"_s,       u"--include-start"_s, u"--include-end"_s}
+        << QStringList {u"[TRK-001]"_s, u"[TRK-002]"_s};
+    const QStringList receiptNumbers = {
+        u"--label"_s, u"Personal/Receipts"_s, u"--mode"_s, u"between"_s,
+        u"--start"_s, u"receipt r-"_s,        u"--end"_s,  u"0"_s};
+    QTest::newRow("between hides duplicates across fields and messages")
+        << receiptNumbers << QStringList {u"1"_s};
+    QTest::newRow("between shows duplicates when asked") << receiptNumbers
+            + QStringList {u"--show-duplicates"_s} << QStringList {u"1"_s, u"1"_s, u"1"_s, u"1"_s};
+    QTest::newRow("text set") << QStringList {u"--label"_s, u"Personal/Receipts"_s,
+                                              u"--mode"_s,  u"text-set"_s,
+                                              u"--text"_s,  u"receipt"_s}
+                              << QStringList {paperback.from, paperback.subject,
+                                              paperback.lines.at(0), ticket.subject,
+                                              ticket.lines.at(0)};
+    QTest::newRow("character filter narrows the messages")
+        << QStringList {u"--label"_s, u"Personal/Receipts"_s, u"--characters"_s, u"Paperback"_s}
+        << AllRows(paperback);
+}
+
+void tst_CliRuns::modes()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, rows);
+    const CliResult result =
+        run(connection() + arguments + QStringList {u"--format"_s, u"jsonl"_s});
+    QVERIFY2(result.exitCode == 0, result.err.constData());
+    QCOMPARE(ParseJsonLines(result.out), rows);
+}
+
+void tst_CliRuns::formatsEqualTheSavedFiles()
+{
+    const ExportTable table(AllRows(Inbox()), {});
+    const CliResult lines = run(connection() + QStringList {u"--format"_s, u"lines"_s});
+    QCOMPARE(lines.exitCode, 0);
+    QVERIFY(lines.out == TextFileContents(table).toUtf8());
+
+    const QString csvPath = m_dir.filePath(u"rows.csv"_s);
+    const CliResult csv =
+        run(connection() + QStringList {u"--format"_s, u"csv"_s, u"--output"_s, csvPath});
+    QCOMPARE(csv.exitCode, 0);
+    QVERIFY(csv.out.isEmpty());
+    QVERIFY(ReadAll(csvPath) == CommaDelimitedContents(table).toUtf8());
+
+    const QString linesPath = m_dir.filePath(u"rows.txt"_s);
+    QCOMPARE(run(connection() + QStringList {u"--output"_s, linesPath}).exitCode, 0);
+    QVERIFY(ReadAll(linesPath) == lines.out);
+}
+
+void tst_CliRuns::listFolders()
+{
+    const CliResult result = run(connection() + QStringList {u"--list-folders"_s});
+    QCOMPARE(result.exitCode, 0);
+    const QStringList expected = {u"Événements"_s,
+                                  u"Work"_s,
+                                  u"Personal"_s,
+                                  u"Personal/Receipts"_s,
+                                  u"[Gmail]"_s,
+                                  u"[Gmail]/Trash"_s,
+                                  u"[Gmail]/Starred"_s,
+                                  u"[Gmail]/Spam"_s,
+                                  u"[Gmail]/Sent Mail"_s,
+                                  u"[Gmail]/Important"_s,
+                                  u"[Gmail]/Drafts"_s,
+                                  u"[Gmail]/All Mail"_s,
+                                  u"INBOX"_s};
+    QCOMPARE(QString::fromUtf8(result.out).split(u'\n', Qt::SkipEmptyParts), expected);
+}
+
+void tst_CliRuns::quirkyPasswordFromFile()
+{
+    const QString path = m_dir.filePath(u"quirky-password"_s);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(m_fixture.quirkyPassword().toUtf8() + '\n');
+    file.close();
+    const CliResult result =
+        run({u"--host"_s, m_fixture.hostAndPort(), u"--ca-file"_s, m_fixture.caFile(), u"--user"_s,
+             m_fixture.quirkyUser(), u"--password-file"_s, path, u"--label"_s, u"Work"_s,
+             u"--mode"_s, u"containing"_s, u"--text"_s, u"WRK-"_s, u"--format"_s, u"jsonl"_s});
+    QVERIFY2(result.exitCode == 0, result.err.constData());
+    const QString line = u"Owners assigned, see ticket WRK-7 and ticket WRK-9."_s;
+    QCOMPARE(ParseJsonLines(result.out), QStringList {line});
+}
+
+void tst_CliRuns::emptyFolder()
+{
+    const QString path = m_dir.filePath(u"drafts.csv"_s);
+    const CliResult result = run(
+        connection()
+        + QStringList {u"--folder"_s, u"Drafts"_s, u"--format"_s, u"csv"_s, u"--output"_s, path});
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY(result.err.contains("There are no emails in the Folder you selected."));
+    QCOMPARE(ReadAll(path), "\r\n"_ba);
+}
+
+void tst_CliRuns::failures_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("reason");
+
+    const DovecotFixture fixture;
+    const QStringList user = {u"--user"_s, fixture.user()};
+    const QStringList server = {u"--host"_s, fixture.hostAndPort(), u"--ca-file"_s,
+                                fixture.caFile()};
+
+    QTest::newRow("between with an empty end marker")
+        << server + user + QStringList {u"--mode"_s, u"between"_s, u"--start"_s, u"x"_s} << 2
+        << "end text (Y)"_ba;
+    QTest::newRow("password variable not set")
+        << server + user + QStringList {u"--password-env"_s, u"TST_CLI_NOT_SET"_s} << 2
+        << "TST_CLI_NOT_SET"_ba;
+    QTest::newRow("password on the command line")
+        << server + user + QStringList {u"--password"_s, u"demo-pass"_s} << 2
+        << "--password-file"_ba;
+    QTest::newRow("empty password file")
+        << server + user + QStringList {u"--password-file"_s, u"/dev/null"_s} << 2 << "empty"_ba;
+    QTest::newRow("wrong password")
+        << server + user + QStringList {u"--password-file"_s, wrongPasswordFile()} << 3
+        << "sign-in as tess@example.test failed: "_ba;
+    QTest::newRow("wrong user") << server + QStringList {u"--user"_s, u"nobody@example.test"_s} << 3
+                                << "sign-in as nobody@example.test failed: "_ba;
+    QTest::newRow("unknown label") << server + user + QStringList {u"--label"_s, u"No Such Label"_s}
+                                   << 4 << "\"No Such Label\""_ba;
+    QTest::newRow("unknown system folder")
+        << server + user + QStringList {u"--folder"_s, u"Nowhere"_s} << 4
+        << "\"[Gmail]/Nowhere\""_ba;
+    QTest::newRow("untrusted CA") << QStringList {u"--host"_s, fixture.hostAndPort(),
+                                                  u"--ca-file"_s, fixture.untrustedCaFile()}
+            + user << 5 << "connection failed: "_ba;
+    QTest::newRow("closed port") << QStringList {u"--host"_s, u"127.0.0.1:%1"_s.arg(ClosedPort()),
+                                                 u"--ca-file"_s, fixture.caFile()}
+            + user << 5 << "connection failed: "_ba;
+}
+
+void tst_CliRuns::failures()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, reason);
+    const QString path = m_dir.filePath(u"previous.txt"_s);
+    QVERIFY(SaveTextFile(path, u"rows of an earlier run\r\n"_s).isEmpty());
+
+    const CliResult result = run(arguments + QStringList {u"--output"_s, path});
+    QCOMPARE(result.exitCode, exitCode);
+    QVERIFY2(result.err.startsWith("tessaline-cli: "), result.err.constData());
+    QVERIFY2(result.err.contains(reason), result.err.constData());
+    QVERIFY(result.out.isEmpty());
+    QCOMPARE(ReadAll(path), "rows of an earlier run\r\n"_ba);
+    // The server's own reason is named, not only the stage.
+    if (exitCode == 3)
+        QVERIFY2(result.err.contains("AUTHENTICATIONFAILED"), result.err.constData());
+}
+
+QTEST_GUILESS_MAIN(tst_CliRuns)
+#include "tst_CliRuns.moc"
