@@ -5,9 +5,11 @@
 // and where a limit stopped the stream, must not depend on how the bytes were split.
 
 #include "FuzzCheck.h"
+#include "ImapCommand.h"
 #include "ImapParseError.h"
 #include "ImapResponse.h"
 #include "ImapResponseFramer.h"
+#include "MessageFetcher.h"
 
 #include <QByteArray>
 #include <QList>
@@ -60,11 +62,13 @@ Framing frame(const QByteArray &stream, const std::vector<qsizetype> &chunkSizes
     return result;
 }
 
-// Reads what the connection and the fetcher read from a reply.
-void parse(const QByteArray &raw)
+// Reads what the connection reads from a reply; the parsed reply, if any, joins `untagged`.
+void parse(const QByteArray &raw, QList<ImapResponse> &untagged)
 {
     try {
         const ImapResponse response = ImapResponse::parse(raw);
+        if (response.kind == ImapResponse::Kind::Untagged)
+            untagged.append(response);
         FUZZ_CHECK(response.raw == raw);
         (void)response.statusText();
         if (const std::optional<ImapValue> uid = response.fetchItem("UID"))
@@ -76,6 +80,25 @@ void parse(const QByteArray &raw)
     } catch (const ImapParseError &error) {
         FUZZ_CHECK(error.offset() >= 0 && error.offset() <= raw.size());
         (void)error.description();
+    }
+}
+
+// Picks message 1 out of the replies as the fetch of one message does, by number and by UID.
+void fetchFirstMessage(const QList<ImapResponse> &untagged, const QByteArray &stream)
+{
+    ImapReply reply;
+    reply.end = ImapReply::End::Completed;
+    reply.commandName = "FETCH";
+    reply.completion.kind = ImapResponse::Kind::Tagged;
+    reply.completion.name = "OK";
+    reply.untagged = untagged;
+    for (const bool byUid : {false, true}) {
+        const MessageFetcher fetcher([&reply](const ImapCommand &) { return reply; });
+        const MessageFetcher::Result result = fetcher.fetch(1, byUid);
+        FUZZ_CHECK(result.raw.has_value() == result.failure.isEmpty());
+        // A literal's bytes come back untouched; a quoted string's only lose their escapes.
+        if (result.raw && !result.raw->contains('"') && !result.raw->contains('\\'))
+            FUZZ_CHECK(stream.contains(*result.raw));
     }
 }
 
@@ -101,7 +124,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     FUZZ_CHECK(split.stoppedByLimit == whole.stoppedByLimit);
     FUZZ_CHECK(split.pending == whole.pending);
 
+    QList<ImapResponse> untagged;
     for (const QByteArray &reply : whole.replies)
-        parse(reply);
+        parse(reply, untagged);
+    fetchFirstMessage(untagged, stream);
     return 0;
 }

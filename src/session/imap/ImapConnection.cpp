@@ -1,6 +1,7 @@
 #include "ImapConnection.h"
 
 #include "ImapCommand.h"
+#include "ImapLimits.h"
 #include "ImapParseError.h"
 #include "ServerAddress.h"
 
@@ -45,6 +46,7 @@ void ImapConnection::open(const ServerAddress &address)
     m_awaitingGreeting = true;
     m_reply = ImapReply();
     m_reply.commandName = "CONNECT";
+    m_untaggedBytes = 0;
 
     m_socket = new QSslSocket(this);
     QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
@@ -68,6 +70,7 @@ void ImapConnection::send(const ImapCommand &command)
     m_tag = 'a' + QByteArray::number(++m_tagCounter);
     m_reply = ImapReply();
     m_reply.commandName = command.name();
+    m_untaggedBytes = 0;
     m_pendingParts = command.wireParts(m_tag);
     qCDebug(lcImap).noquote() << "C:" << command.logText(m_tag);
     writePart(m_pendingParts.takeFirst());
@@ -187,7 +190,7 @@ void ImapConnection::handleResponse(const ImapResponse &response)
         if (response.name == "BYE")
             m_byeText = response.text;
         if (isRunning())
-            m_reply.untagged.append(response);
+            collectUntagged(response);
         break;
     }
 }
@@ -232,6 +235,19 @@ void ImapConnection::handleTagged(const ImapResponse &response)
     m_pendingParts.clear();
     m_reply.completion = response;
     finish(ImapReply::End::Completed);
+}
+
+void ImapConnection::collectUntagged(const ImapResponse &response)
+{
+    m_untaggedBytes += response.raw.size();
+    if (m_untaggedBytes > ImapLimits::maxExchangeBytes) {
+        drop(ImapReply::End::Unreadable,
+             QStringLiteral("reply from the server refused: more than %1 MB of replies to %2")
+                 .arg(ImapLimits::maxExchangeBytes >> 20)
+                 .arg(QString::fromUtf8(m_reply.commandName)));
+        return;
+    }
+    m_reply.untagged.append(response);
 }
 
 void ImapConnection::handleDisconnected()

@@ -61,6 +61,7 @@ private:
     void handleGreeting(const ImapResponse &response);
     void handleContinuation(const ImapResponse &response);
     void handleTagged(const ImapResponse &response);
+    void collectUntagged(const ImapResponse &response);
     void handleDisconnected();
     void handleSocketError(QAbstractSocket::SocketError error);
     void handleSslErrors(const QList<QSslError> &errors);
@@ -83,4 +84,5 @@ private:
     QString m_tlsErrors;
     QByteArray m_byeText;
     int m_lastPercent = -1;
+    qint64 m_untaggedBytes = 0; // collected for the running exchange
 };

@@ -11,6 +11,8 @@ inline constexpr qsizetype maxLineBytes = qsizetype(1) << 20;
 inline constexpr qint64 maxLiteralBytes = qint64(64) << 20;
 // One reply with all its literals.
 inline constexpr qint64 maxResponseBytes = qint64(96) << 20;
+// All the untagged replies to one command: a server that never finishes must not fill memory.
+inline constexpr qint64 maxExchangeBytes = qint64(128) << 20;
 // Parenthesised lists inside lists.
 inline constexpr int maxNestingDepth = 64;
 } // namespace ImapLimits
