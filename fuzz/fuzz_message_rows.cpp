@@ -4,7 +4,6 @@
 #include "FixedModeInputs.h"
 #include "FuzzCheck.h"
 #include "FuzzRowSink.h"
-#include "GeneralDate.h"
 #include "MailMessage.h"
 #include "MessageRows.h"
 #include "TextRules.h"
@@ -13,20 +12,6 @@
 #include <cstdint>
 
 namespace {
-
-MailListing listingOf(const MailMessage &message)
-{
-    MailListing listing;
-    listing.From = message.from;
-    listing.FromName = message.fromName;
-    listing.FromAddress = message.fromAddress;
-    listing.Subject = message.subject;
-    listing.ReceivedDate = message.date.isValid() ? GeneralDateText(message.date) : QString();
-    listing.PlainTextBody = message.plainTextBody;
-    listing.HTMLTextBody = message.htmlTextBody;
-    listing.uID = 1;
-    return listing;
-}
 
 FixedModeInputs modeInputs()
 {
@@ -99,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     FUZZ_CHECK(message.has_value() == failure.isEmpty());
     if (!message)
         return 0;
-    const MailListing listing = listingOf(*message);
+    const MailListing listing = MailListing::fromMessage(*message, 1);
     FUZZ_CHECK(!hasBareLineFeed(listing.PlainTextBody));
     FUZZ_CHECK(!hasBareLineFeed(listing.HTMLTextBody));
 

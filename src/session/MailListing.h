@@ -2,6 +2,8 @@
 
 #include <QString>
 
+struct MailMessage;
+
 // The arguments of one MailExtractListing event: a fetched message's texts and its number.
 struct MailListing
 {
@@ -13,4 +15,7 @@ struct MailListing
     QString PlainTextBody;
     QString HTMLTextBody;
     int uID = 0; // sequence number in the selected mailbox
+
+    // The listing of fetched message `number`.
+    static MailListing fromMessage(const MailMessage &message, int number);
 };

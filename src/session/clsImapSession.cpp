@@ -5,7 +5,6 @@
 
 #include "ApplicationTitle.h"
 #include "ErrorLog.h"
-#include "GeneralDate.h"
 #include "ProgramFolder.h"
 #include "Prompts.h"
 #include "StepFailure.h"
@@ -51,20 +50,6 @@ void fileListedName(const QString &name, ListingCounters &counters)
         mailboxLabels.append(name);
         countOn(counters.label);
     }
-}
-
-MailListing listingOf(const MailMessage &message, int number)
-{
-    MailListing listing;
-    listing.From = message.from;
-    listing.FromName = message.fromName;
-    listing.FromAddress = message.fromAddress;
-    listing.Subject = message.subject;
-    listing.ReceivedDate = message.date.isValid() ? GeneralDateText(message.date) : QString();
-    listing.PlainTextBody = message.plainTextBody;
-    listing.HTMLTextBody = message.htmlTextBody;
-    listing.uID = number;
-    return listing;
 }
 
 const QRegularExpression &emailAddressPattern()
@@ -323,7 +308,7 @@ void clsImapSession::StartMailExtraction(const QString &FolderName)
         if (AbortProcess)
             return;
         // The handler gets a copy of the number: changing it cannot move the loop.
-        MailListing listing = listingOf(*message, int(number));
+        MailListing listing = MailListing::fromMessage(*message, int(number));
         Q_EMIT MailExtractListing(listing);
         LetWindowProcessEvents();
     }
