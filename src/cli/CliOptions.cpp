@@ -195,5 +195,5 @@ QString CliUsageText()
         "                     [--output FILE] [--quiet]\n"
         "       tessaline-cli --list-folders ...connection options...\n"
         "exit status: 0 done, 1 rows not written, 2 usage error, 3 sign-in failed,\n"
-        "             4 folder cannot be selected, 5 connection or TLS failure\n");
+        "             4 folder cannot be selected, 5 connection or TLS failure, 130 interrupted\n");
 }

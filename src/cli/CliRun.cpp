@@ -11,6 +11,7 @@
 #include "MessageRows.h"
 #include "clsImapSession.h"
 
+#include <csignal>
 #include <cstdio>
 #include <exception>
 
@@ -51,6 +52,16 @@ bool ShowsProgress(const CliOptions &options)
     return !options.quiet && ProgressLine::standardErrorIsTerminal() && !rowsOnTerminal;
 }
 
+volatile std::sig_atomic_t interruptRequested = 0;
+
+// A first Ctrl-C lets the run give up cleanly (the output file is not replaced); a second one
+// ends the program at once.
+extern "C" void RequestInterrupt(int signalNumber)
+{
+    interruptRequested = 1;
+    std::signal(signalNumber, SIG_DFL);
+}
+
 void PointComponentAt(const CliOptions &options)
 {
     if (!options.host.isEmpty())
@@ -68,6 +79,9 @@ CliRun::CliRun(CliOptions options, QString password)
       m_progress(std::make_unique<ProgressLine>(ShowsProgress(m_options)))
 {
     m_session->setImapComponentObject(m_component.get());
+    // Connected before the session's own handler, so the abort check that follows answers it.
+    QObject::connect(m_component.get(), &ImapComponent::AbortCheck, m_component.get(),
+                     [this](int &) { giveUpWhenInterrupted(); });
     m_session->SSL = true;
     m_session->PORT = ProviderImapPort;
     m_session->IMAPServer = ProviderImapHost;
@@ -94,6 +108,8 @@ int CliRun::main(const QStringList &arguments)
     if (!password.password)
         return int(UsageError(password.problem));
     PointComponentAt(*parsed.options);
+    std::signal(SIGINT, RequestInterrupt);
+    std::signal(SIGTERM, RequestInterrupt);
     SilentPrompts prompts;
     Prompts::install(&prompts);
     ExitCode code = ExitCode::Failed;
@@ -108,10 +124,18 @@ int CliRun::main(const QStringList &arguments)
 
 ExitCode CliRun::exec()
 {
-    const ExitCode signedIn = signIn();
-    if (signedIn != ExitCode::Success)
-        return signedIn;
-    return m_options.listFolders ? listFolders() : extract();
+    ExitCode code = signIn();
+    if (code == ExitCode::Success)
+        code = m_options.listFolders ? listFolders() : extract();
+    if (code == ExitCode::Interrupted)
+        PrintLine(stderr, QStringLiteral("interrupted"));
+    return code;
+}
+
+void CliRun::giveUpWhenInterrupted()
+{
+    if (interruptRequested && m_session)
+        m_session->AbortProcess = true;
 }
 
 ExitCode CliRun::signIn()
@@ -174,6 +198,8 @@ ExitCode CliRun::readFolder(const QString &folderName, CliRowSink &rows)
     m_session->StartMailExtraction(folderName);
     QObject::disconnect(listing);
     QObject::disconnect(progress);
+    if (interruptRequested)
+        return ExitCode::Interrupted;
     if (m_session->LastFailedStep() != clsImapSession::FailedStep::None)
         return sessionFailure(folderName);
     if (m_session->ConnectionLost())
@@ -203,6 +229,8 @@ void CliRun::warnOnce(const QString &text)
 
 ExitCode CliRun::sessionFailure(const QString &folderName) const
 {
+    if (interruptRequested)
+        return ExitCode::Interrupted;
     QString reason = m_component->FailureText();
     if (reason.isEmpty())
         reason = QStringLiteral("no reason given");

@@ -36,6 +36,7 @@ private:
     void addRows(MailListing &listing, CliRowSink &rows);
     ExitCode sessionFailure(const QString &folderName) const;
     ExitCode connectionLost() const;
+    void giveUpWhenInterrupted();
     void warnOnce(const QString &text);
 
     CliOptions m_options;

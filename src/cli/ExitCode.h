@@ -8,4 +8,5 @@ enum class ExitCode {
     SignInFailed = 3,
     FolderNotSelectable = 4,
     ConnectionFailed = 5, // no connection, TLS refused, no usable answer, or the link was lost
+    Interrupted = 130, // SIGINT or SIGTERM: the run gave up, an output file was left as it was
 };
