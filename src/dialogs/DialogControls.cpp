@@ -1,5 +1,7 @@
 #include "DialogControls.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -18,6 +20,9 @@ QGroupBox *FrameAround(QWidget *content, const QString &name, const QString &cap
     auto *frame = new QGroupBox(caption, parent);
     frame->setObjectName(name);
     content->setAccessibleName(caption);
+    // A drop-down's popup is a list of its own, announced by the same name.
+    if (auto *dropDown = qobject_cast<QComboBox *>(content))
+        dropDown->view()->setAccessibleName(caption);
     auto *layout = new QVBoxLayout(frame);
     layout->addWidget(content);
     return frame;

@@ -15,6 +15,7 @@
 #include "MainWindowHelp.h"
 #include "MessageRows.h"
 #include "ProgramFolder.h"
+#include "ProgramIcon.h"
 #include "Prompts.h"
 #include "ResultExport.h"
 #include "ResultListModel.h"
@@ -214,7 +215,7 @@ void Form1::Form_Load()
     });
     steps(106, [&] {
         setWindowTitle(QString::fromLatin1(ProductName));
-        setWindowIcon(QApplication::windowIcon());
+        setWindowIcon(ProgramIcon());
         SetApplicationTitle();
     });
     steps(108, [&] { m_ui.resultsHeading->setText(QStringLiteral("Results")); });

@@ -1,5 +1,6 @@
 #include "DesktopPrompts.h"
 #include "Form1.h"
+#include "ProgramIcon.h"
 
 #include <QApplication>
 
@@ -8,6 +9,7 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessaline"));
     QApplication::setOrganizationName(QStringLiteral("Marlowix"));
+    QApplication::setWindowIcon(ProgramIcon()); // the option dialogs take it from here
     // The main window decides when the program ends: closing it mid-run first lets the run
     // give up, and the option dialogs may still be open.
     QApplication::setQuitOnLastWindowClosed(false);
