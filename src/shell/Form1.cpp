@@ -394,11 +394,11 @@ void Form1::connectToServer(Steps &steps)
         steps(112, [&] { loadFiltersFromStore(); });
         steps(114, [&] {
             if (!CharactersFilter.isEmpty())
-                m_ui.Label3->setText(QStringLiteral("Character Filter: ") + CharactersFilter);
+                showCharacterFilterStatus();
         });
         steps(116, [&] {
             if (!LabelFilter.isEmpty())
-                m_ui.Label4->setText(QStringLiteral("Label Filter: ") + LabelFilter);
+                showLabelFilterStatus();
         });
         steps(118, [&] { setStatusText(QStringLiteral("Connected to Gmail.")); });
     }
@@ -477,28 +477,31 @@ std::shared_ptr<clsImapSession> Form1::newSession()
 
 void Form1::PushButton5_Click()
 {
-    Steps steps(QStringLiteral("Form1.PushButton5_Click"));
-    bool connected = true;
-    steps(100, [&] {
-        connected = isConnected();
-        if (!connected)
-            Prompts::inform(ConnectFirst);
-    });
-    if (!connected)
-        return;
-    steps(102, [&] {
-        Form5 dialog(LabelFilter, this);
-        dialog.exec();
-    });
-    steps(104, [&] {
-        m_ui.Label4->setText(
-            LabelFilter.isEmpty() ? NoLabelFilter : QStringLiteral("Label Filter: ") + LabelFilter);
-    });
+    runFilterDialog(
+        QStringLiteral("Form1.PushButton5_Click"),
+        [this] {
+            Form5 dialog(LabelFilter, this);
+            dialog.exec();
+        },
+        [this] { showLabelFilterStatus(); });
 }
 
 void Form1::PushButton19_Click()
 {
-    Steps steps(QStringLiteral("Form1.PushButton19_Click"));
+    runFilterDialog(
+        QStringLiteral("Form1.PushButton19_Click"),
+        [this] {
+            Form6 dialog(CharactersFilter, this);
+            dialog.exec();
+        },
+        [this] { showCharacterFilterStatus(); });
+}
+
+// Both filter buttons: refuse while not connected, run the modal dialog, show the filter's state.
+void Form1::runFilterDialog(const QString &location, const std::function<void()> &runDialog,
+                            const std::function<void()> &showStatus)
+{
+    Steps steps(location);
     bool connected = true;
     steps(100, [&] {
         connected = isConnected();
@@ -507,15 +510,21 @@ void Form1::PushButton19_Click()
     });
     if (!connected)
         return;
-    steps(102, [&] {
-        Form6 dialog(CharactersFilter, this);
-        dialog.exec();
-    });
-    steps(104, [&] {
-        m_ui.Label3->setText(CharactersFilter.isEmpty()
-                                 ? NoCharacterFilter
-                                 : QStringLiteral("Character Filter: ") + CharactersFilter);
-    });
+    steps(102, runDialog);
+    steps(104, showStatus);
+}
+
+void Form1::showLabelFilterStatus()
+{
+    m_ui.Label4->setText(LabelFilter.isEmpty() ? NoLabelFilter
+                                               : QStringLiteral("Label Filter: ") + LabelFilter);
+}
+
+void Form1::showCharacterFilterStatus()
+{
+    m_ui.Label3->setText(CharactersFilter.isEmpty()
+                             ? NoCharacterFilter
+                             : QStringLiteral("Character Filter: ") + CharactersFilter);
 }
 
 void Form1::PushButton22_Click()

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -130,6 +131,12 @@ private:
     void showDesignFolderCaptions();
     void loadFiltersFromStore();
     std::shared_ptr<clsImapSession> newSession();
+
+    // Filter pieces.
+    void runFilterDialog(const QString &location, const std::function<void()> &runDialog,
+                         const std::function<void()> &showStatus);
+    void showLabelFilterStatus();
+    void showCharacterFilterStatus();
 
     // Run pieces.
     void requestStop();
