@@ -5,10 +5,10 @@
 #include "ProgressLine.h"
 #include "ResultDestination.h"
 #include "RunFolderName.h"
-#include "SilentPrompts.h"
 
 #include "ImapComponent.h"
 #include "MessageRows.h"
+#include "Prompts.h"
 #include "clsImapSession.h"
 
 #include <csignal>
@@ -110,15 +110,16 @@ int CliRun::main(const QStringList &arguments)
     PointComponentAt(*parsed.options);
     std::signal(SIGINT, RequestInterrupt);
     std::signal(SIGTERM, RequestInterrupt);
-    SilentPrompts prompts;
-    Prompts::install(&prompts);
+    // No box is shown and nothing waits for a person: questions get No (no picture is opened)
+    // and the run reports failures in its own words.
+    Prompts::setMuted(true);
     ExitCode code = ExitCode::Failed;
     try {
         code = CliRun(*parsed.options, *password.password).exec();
     } catch (const std::exception &failure) {
         code = Fail(ExitCode::Failed, QString::fromUtf8(failure.what()));
     }
-    Prompts::install(nullptr);
+    Prompts::setMuted(false);
     return int(code);
 }
 
