@@ -1,4 +1,5 @@
-// Arbitrary server byte streams through the reply framer and the reply parser.
+// Arbitrary server byte streams through the reply framer, the reply parser and the fetch of one
+// message.
 //
 // Input: byte 0's low three bits give n, the next n bytes give the sizes (1..256) of the chunks in
 // which the rest arrives, used in turn. The same stream is also framed in one piece: the replies,
