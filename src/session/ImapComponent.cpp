@@ -5,6 +5,7 @@
 #include "imap/ImapWait.h"
 #include "imap/MailboxNameCodec.h"
 #include "imap/MessageFetcher.h"
+#include "imap/MessagePrefetcher.h"
 #include "imap/ServerAddress.h"
 
 #include <QPointer>
@@ -67,9 +68,16 @@ ImapCommand examineCommand(const QString &mailbox)
 struct ImapComponent::Private
 {
     explicit Private(ImapComponent *component)
-        : q(component), fetcher([this](const ImapCommand &command) { return runResuming(command); })
+        : q(component),
+          fetcher([this](const ImapCommand &command) { return runResuming(command); }),
+          fetchAhead(prefetchLink())
     {
     }
+
+    MessagePrefetcher::Link prefetchLink();
+    std::optional<MailMessage> fetchWhole(int number, bool byUid);
+    std::optional<MailMessage> readWhole(const QByteArray &raw, int number);
+    std::optional<MailMessage> readFetched(const FetchedMessage &fetched, int number);
 
     ImapReply wait();
     ImapReply connectToServer();
@@ -83,6 +91,7 @@ struct ImapComponent::Private
     ImapComponent *q;
     ImapConnection connection;
     MessageFetcher fetcher;
+    MessagePrefetcher fetchAhead;
     bool encrypted = true;
     int port = 993;
     QString host;
@@ -120,8 +129,31 @@ ImapReply ImapComponent::Private::connectToServer()
     return wait();
 }
 
+MessagePrefetcher::Link ImapComponent::Private::prefetchLink()
+{
+    MessagePrefetcher::Link link;
+    link.start = [this](const ImapCommand &command) {
+        if (!connection.isOpen() || connection.isRunning())
+            return false;
+        connection.send(command);
+        return true;
+    };
+    link.await = [this] {
+        const ImapReply reply = wait();
+        if (reply.end != ImapReply::End::Destroyed)
+            noteMailboxData(reply);
+        return reply;
+    };
+    link.reconnect = [this] { return resume(); };
+    link.messageCount = [this] { return qint64(messageCount); };
+    return link;
+}
+
 ImapReply ImapComponent::Private::run(const ImapCommand &command)
 {
+    // A command fetching ahead may still be running: it has to finish before another can start.
+    if (fetchAhead.isFetching() && !fetchAhead.abandon())
+        return ImapReply::ended(ImapReply::End::Destroyed, QStringLiteral("aborted"));
     if (!connection.isOpen()) {
         const ImapReply::End why = connection.closedBecause();
         if (why == ImapReply::End::ConnectionLost)
@@ -194,6 +226,7 @@ void ImapComponent::Private::noteMailboxData(const ImapReply &reply)
 
 void ImapComponent::Private::forgetSession()
 {
+    fetchAhead.forget();
     linesBeforeSignIn.clear();
     credentials.reset();
     selectedMailbox.reset();
@@ -298,6 +331,8 @@ int ImapComponent::OpenMailbox(const QString &mailbox)
         return 0;
     BusyScope busy(this, d->busy);
     d->failure.clear();
+    if (!d->fetchAhead.abandon())
+        return 0;
     d->selectedMailbox.reset();
     d->messageCount = 0;
     const ImapReply reply = d->runResuming(examineCommand(mailbox));
@@ -317,6 +352,40 @@ int ImapComponent::MessageCount() const
     return d->messageCount;
 }
 
+std::optional<MailMessage> ImapComponent::Private::fetchWhole(int number, bool byUid)
+{
+    const MessageFetcher::Result fetched = fetcher.fetch(number, byUid);
+    if (fetched.destroyed)
+        return std::nullopt;
+    if (!fetched.raw) {
+        failure = fetched.failure;
+        return std::nullopt;
+    }
+    return readWhole(*fetched.raw, number);
+}
+
+std::optional<MailMessage> ImapComponent::Private::readWhole(const QByteArray &raw, int number)
+{
+    QString reason;
+    std::optional<MailMessage> message = MailMessage::fromRfc822(raw, &reason);
+    if (!message)
+        failure = QStringLiteral("message %1 could not be read: %2").arg(number).arg(reason);
+    return message;
+}
+
+std::optional<MailMessage> ImapComponent::Private::readFetched(const FetchedMessage &fetched,
+                                                               int number)
+{
+    if (fetched.whole)
+        return readWhole(*fetched.whole, number);
+    std::optional<MailMessage> message =
+        MailMessage::fromParts(fetched.header, fetched.plainPart, fetched.htmlPart);
+    if (message)
+        return message;
+    // The server described the message wrongly; the whole message still has its text.
+    return fetchWhole(number, false);
+}
+
 std::optional<MailMessage> ImapComponent::FetchMessage(int number, bool byUid)
 {
     if (d->refuseWhenBusy())
@@ -327,18 +396,28 @@ std::optional<MailMessage> ImapComponent::FetchMessage(int number, bool byUid)
         d->failure = QStringLiteral("no mailbox is selected");
         return std::nullopt;
     }
-    const MessageFetcher::Result fetched = d->fetcher.fetch(number, byUid);
-    if (fetched.destroyed)
+    if (byUid)
+        return d->fetchWhole(number, byUid);
+    const MessagePrefetcher::Result taken = d->fetchAhead.take(number);
+    if (taken.destroyed)
         return std::nullopt;
-    if (!fetched.raw) {
-        d->failure = fetched.failure;
+    if (taken.fetchSingly)
+        return d->fetchWhole(number, byUid);
+    if (!taken.message) {
+        d->failure = taken.failure;
         return std::nullopt;
     }
-    QString reason;
-    std::optional<MailMessage> message = MailMessage::fromRfc822(*fetched.raw, &reason);
-    if (!message)
-        d->failure = QStringLiteral("message %1 could not be read: %2").arg(number).arg(reason);
-    return message;
+    return d->readFetched(*taken.message, number);
+}
+
+void ImapComponent::SetFetchHtmlBodies(bool fetch)
+{
+    d->fetchAhead.setFetchHtml(fetch);
+}
+
+void ImapComponent::setFetchAheadLimits(qint64 bufferBytes, int firstWindow, int window)
+{
+    d->fetchAhead.setLimits({bufferBytes, firstWindow, window});
 }
 
 std::optional<QStringList> ImapComponent::ListFolders(const QString &reference,

@@ -36,7 +36,10 @@ public:
     int OpenMailbox(const QString &mailbox);
     int MessageCount() const;
     // `byUid` is always false in this program: `number` is a sequence number.
+    // Messages asked for in order are fetched ahead, and only their text parts: the HTML part of
+    // a message that has a plain one too only after SetFetchHtmlBodies(true).
     std::optional<MailMessage> FetchMessage(int number, bool byUid);
+    void SetFetchHtmlBodies(bool fetch);
     // Decoded mailbox names in server order; nullopt when the listing failed.
     std::optional<QStringList> ListFolders(const QString &reference, const QString &pattern);
     QString FailureText() const;
@@ -44,6 +47,8 @@ public:
 
     // Longest wait without a byte from the server.
     void setTimeoutMs(int milliseconds);
+    // How far ahead messages are fetched: bytes held, and body structures asked for at a time.
+    void setFetchAheadLimits(qint64 bufferBytes, int firstWindow, int window);
 
 Q_SIGNALS:
     // A handler that sets `abort` to non-zero asks the running operation to give up.

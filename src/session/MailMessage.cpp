@@ -178,41 +178,114 @@ GMimeHandle<GMimeMessage> parseMessage(const QByteArray &raw, GMimeParserOptions
     return GMimeHandle<GMimeMessage>::adopt(g_mime_parser_construct_message(parser.get(), options));
 }
 
+GMimeHandle<GMimeObject> parsePart(const QByteArray &raw, GMimeParserOptions *options)
+{
+    auto stream = GMimeHandle<GMimeStream>::adopt(
+        g_mime_stream_mem_new_with_buffer(raw.constData(), size_t(raw.size())));
+    auto parser = GMimeHandle<GMimeParser>::adopt(g_mime_parser_new_with_stream(stream.get()));
+    return GMimeHandle<GMimeObject>::adopt(g_mime_parser_construct_part(parser.get(), options));
+}
+
+enum class TextKind { Plain, Html };
+
+// The text of a part fetched on its own; nullopt when it is not a body part of that kind.
+std::optional<QString> partText(const QByteArray &raw, TextKind kind, GMimeParserOptions *options)
+{
+    const GMimeHandle<GMimeObject> part = parsePart(raw, options);
+    if (!part)
+        return std::nullopt;
+    const MimeBodyFinder body(part.get());
+    GMimePart *text = kind == TextKind::Plain ? body.plainPart() : body.htmlPart();
+    if (!text)
+        return std::nullopt;
+    return bodyText(text, options);
+}
+
 void setReason(QString *failureReason, const QString &reason)
 {
     if (failureReason)
         *failureReason = reason;
 }
 
+bool refuseOversized(qsizetype size, QString *failureReason)
+{
+    if (size <= MailMessage::MaximumSize)
+        return false;
+    setReason(failureReason,
+              QStringLiteral("The message is larger than the %1 MB limit (%2 bytes).")
+                  .arg(MailMessage::MaximumSize / (1024 * 1024))
+                  .arg(size));
+    return true;
+}
+
+bool refuseNonMessage(GMimeMessage *message, QString *failureReason)
+{
+    if (message && hasHeaderFields(message))
+        return false;
+    setReason(failureReason, QStringLiteral("The server's data is not a mail message."));
+    return true;
+}
+
+void readHeaderFields(GMimeMessage *message, MailMessage &result)
+{
+    readSender(message, result);
+    result.subject = QString::fromUtf8(g_mime_message_get_subject(message));
+    result.date = localDate(message);
+}
+
 } // namespace
 
 std::optional<MailMessage> MailMessage::fromRfc822(const QByteArray &raw, QString *failureReason)
 {
-    if (raw.size() > MaximumSize) {
-        setReason(failureReason,
-                  QStringLiteral("The message is larger than the %1 MB limit (%2 bytes).")
-                      .arg(MaximumSize / (1024 * 1024))
-                      .arg(raw.size()));
+    if (refuseOversized(raw.size(), failureReason))
         return std::nullopt;
-    }
     ensureGMimeInitialised();
     // Declared before the message: the message reads its headers through these options.
     const ParserOptions options = newParserOptions();
     const GMimeHandle<GMimeMessage> message = parseMessage(raw, options.get());
-    if (!message || !hasHeaderFields(message.get())) {
-        setReason(failureReason, QStringLiteral("The server's data is not a mail message."));
+    if (refuseNonMessage(message.get(), failureReason))
         return std::nullopt;
-    }
 
     MailMessage result;
-    readSender(message.get(), result);
-    result.subject = QString::fromUtf8(g_mime_message_get_subject(message.get()));
-    result.date = localDate(message.get());
-
+    readHeaderFields(message.get(), result);
     const MimeBodyFinder body(g_mime_message_get_mime_part(message.get()));
     result.htmlTextBody = bodyText(body.htmlPart(), options.get());
     result.plainTextBody =
         body.plainPart() ? bodyText(body.plainPart(), options.get()) : result.htmlTextBody;
+    setReason(failureReason, {});
+    return result;
+}
+
+std::optional<MailMessage> MailMessage::fromParts(const QByteArray &header,
+                                                  const std::optional<QByteArray> &plainPart,
+                                                  const std::optional<QByteArray> &htmlPart,
+                                                  QString *failureReason)
+{
+    const QByteArray none;
+    if (refuseOversized(header.size() + plainPart.value_or(none).size()
+                            + htmlPart.value_or(none).size(),
+                        failureReason))
+        return std::nullopt;
+    ensureGMimeInitialised();
+    const ParserOptions options = newParserOptions();
+    const GMimeHandle<GMimeMessage> message = parseMessage(header, options.get());
+    if (refuseNonMessage(message.get(), failureReason))
+        return std::nullopt;
+
+    MailMessage result;
+    readHeaderFields(message.get(), result);
+    std::optional<QString> plain;
+    std::optional<QString> html;
+    if (plainPart)
+        plain = partText(*plainPart, TextKind::Plain, options.get());
+    if (htmlPart)
+        html = partText(*htmlPart, TextKind::Html, options.get());
+    if ((plainPart && !plain) || (htmlPart && !html)) {
+        setReason(failureReason, QStringLiteral("A text part is not what the server described."));
+        return std::nullopt;
+    }
+    result.htmlTextBody = html.value_or(QString());
+    result.plainTextBody = plain ? *plain : result.htmlTextBody;
     setReason(failureReason, {});
     return result;
 }

@@ -24,4 +24,11 @@ struct MailMessage
     // MaximumSize. `failureReason`, when given, receives the reason for a nullopt.
     static std::optional<MailMessage> fromRfc822(const QByteArray &raw,
                                                  QString *failureReason = nullptr);
+    // The same from a message's header and its text parts (each its MIME header, an empty line
+    // and its body), as fetched without the rest of the message. nullopt also when a part is not
+    // the kind of text it was fetched as: then only the whole message can tell.
+    static std::optional<MailMessage> fromParts(const QByteArray &header,
+                                                const std::optional<QByteArray> &plainPart,
+                                                const std::optional<QByteArray> &htmlPart,
+                                                QString *failureReason = nullptr);
 };

@@ -192,6 +192,54 @@ QList<QByteArray> FakeImapServer::signedInOpening(int exists)
     };
 }
 
+QList<QByteArray> FakeImapServer::structureExchange(int tag, int first, int last,
+                                                    const Messages &messages)
+{
+    const QByteArray tagText = 'a' + QByteArray::number(tag);
+    QByteArray range = QByteArray::number(first);
+    if (last > first)
+        range += ':' + QByteArray::number(last);
+    QList<QByteArray> steps {"C: " + tagText + " FETCH " + range + " (RFC822.SIZE BODYSTRUCTURE)"};
+    for (const auto &[number, raw] : messages) {
+        const QByteArray size = QByteArray::number(raw.size());
+        steps.append("S: * " + QByteArray::number(number) + " FETCH (RFC822.SIZE " + size
+                     + " BODYSTRUCTURE (\"text\" \"plain\" (\"charset\" \"us-ascii\") NIL NIL "
+                       "\"7bit\" "
+                     + size + " 1 NIL NIL NIL NIL))");
+    }
+    steps.append("S: " + tagText + " OK Fetch completed.");
+    return steps;
+}
+
+QByteArray FakeImapServer::wholeRequest(int tag, const QList<int> &numbers)
+{
+    QByteArrayList set;
+    for (int number : numbers)
+        set.append(QByteArray::number(number));
+    // Runs of numbers are written as ranges, as the client writes them.
+    QByteArray joined;
+    for (qsizetype i = 0; i < numbers.size();) {
+        qsizetype j = i;
+        while (j + 1 < numbers.size() && numbers.at(j + 1) == numbers.at(j) + 1)
+            ++j;
+        joined += (joined.isEmpty() ? "" : ",") + set.at(i) + (j > i ? ':' + set.at(j) : "");
+        i = j + 1;
+    }
+    return "C: a" + QByteArray::number(tag) + " FETCH " + joined + " (BODY.PEEK[])";
+}
+
+QList<QByteArray> FakeImapServer::wholeExchange(int tag, const Messages &messages)
+{
+    QList<int> numbers;
+    for (const auto &message : messages)
+        numbers.append(message.first);
+    QList<QByteArray> steps {wholeRequest(tag, numbers)};
+    for (const auto &[number, raw] : messages)
+        steps.append("S: * " + QByteArray::number(number) + " FETCH (BODY[] " + literal(raw) + ')');
+    steps.append("S: a" + QByteArray::number(tag) + " OK Fetch completed.");
+    return steps;
+}
+
 void FakeImapServer::acceptConnections()
 {
     while (m_server->hasPendingConnections()) {

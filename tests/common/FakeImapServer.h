@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <utility>
 
 class QSslServer;
 class QSslSocket;
@@ -52,6 +53,17 @@ public:
     // The usual opening: greeting, identification, sign-in as "user"/"secret", EXAMINE INBOX
     // with `exists` messages. Tags a1 to a3.
     static QList<QByteArray> signedInOpening(int exists);
+
+    // Numbered raw messages, each served as one text/plain part.
+    using Messages = QList<std::pair<int, QByteArray>>;
+    // The client asking for the body structures of messages first..last under `tag`, and the
+    // server describing `messages` (which may leave some of them out).
+    static QList<QByteArray> structureExchange(int tag, int first, int last,
+                                               const Messages &messages);
+    // The client asking for `numbers` whole, as one command under `tag`.
+    static QByteArray wholeRequest(int tag, const QList<int> &numbers);
+    // That request, the server sending `messages` whole, and its OK.
+    static QList<QByteArray> wholeExchange(int tag, const Messages &messages);
 
 private:
     struct Conversation;

@@ -23,24 +23,33 @@ QByteArray message(int number)
         + QByteArray::number(number) + "\r\n";
 }
 
-QByteArray fetchRequest(int tag, int number)
-{
-    return "C: a" + QByteArray::number(tag) + " FETCH " + QByteArray::number(number)
-        + " (BODY.PEEK[])";
-}
-
-// The server's side of one successful fetch.
-QList<QByteArray> fetchReply(int tag, int number)
-{
-    return {
-        fetchRequest(tag, number),
-        "S: * " + QByteArray::number(number) + " FETCH (BODY[] "
-            + FakeImapServer::literal(message(number)) + ")",
-        "S: a" + QByteArray::number(tag) + " OK Fetch completed.",
-    };
-}
-
 using Script = QList<QByteArray>;
+
+FakeImapServer::Messages messages(int first, int last)
+{
+    FakeImapServer::Messages numbered;
+    for (int number = first; number <= last; ++number)
+        numbered.append({number, message(number)});
+    return numbered;
+}
+
+Script structures(int tag, int first, int last)
+{
+    return FakeImapServer::structureExchange(tag, first, last, messages(first, last));
+}
+
+QByteArray structureRequest(int tag, int first, int last)
+{
+    return structures(tag, first, last).first();
+}
+
+// Messages first..last fetched ahead: their structures under `tag`, then their text under
+// `tag + 1`.
+Script fetchedAhead(int tag, int first, int last)
+{
+    return structures(tag, first, last)
+        + FakeImapServer::wholeExchange(tag + 1, messages(first, last));
+}
 
 } // namespace
 
@@ -64,6 +73,9 @@ private Q_SLOTS:
     void listsFoldersDecodedInServerOrder();
     void failedListing();
     void noToOneFetch();
+    void fetchesOnlyTheTextParts();
+    void wrongOrMissingStructureFallsBackToWholeMessage();
+    void unreadableStructureCostsOnlyItsWindow();
     void byeMidRunDeliversEveryMessageOnce();
     void droppedMidLiteralReconnects();
     void reconnectGivesUpAfterThreeAttempts();
@@ -128,7 +140,7 @@ void tst_ImapComponent::onFirstAbortCheck(std::function<void(int &abort)> action
 
 void tst_ImapComponent::signsInAndFetches()
 {
-    m_server->addScenario(FakeImapServer::signedInOpening(2) + fetchReply(4, 1) + fetchReply(5, 2));
+    m_server->addScenario(FakeImapServer::signedInOpening(2) + fetchedAhead(4, 1, 2));
     connectAndSignIn(2);
     for (int number = 1; number <= 2; ++number) {
         const std::optional<MailMessage> fetched = client().FetchMessage(number, false);
@@ -307,10 +319,15 @@ void tst_ImapComponent::failedListing()
 
 void tst_ImapComponent::noToOneFetch()
 {
-    m_server->addScenario(FakeImapServer::signedInOpening(3) + fetchReply(4, 1)
-                          + Script {fetchRequest(5, 2), "S: a5 NO Message is being expunged"}
-                          + fetchReply(6, 3)
-                          + Script {fetchRequest(7, 4), "S: a7 OK Fetch completed, nothing found"});
+    // The batch brings what it can; the message it could not bring is asked for on its own, so
+    // that its failure is its own.
+    Script batch = FakeImapServer::wholeExchange(5, {{1, message(1)}, {3, message(3)}});
+    batch.first() = FakeImapServer::wholeRequest(5, {1, 2, 3});
+    batch.last() = "S: a5 NO Some messages could not be fetched";
+    m_server->addScenario(
+        FakeImapServer::signedInOpening(3) + structures(4, 1, 3) + batch
+        + Script {FakeImapServer::wholeRequest(6, {2}), "S: a6 NO Message is being expunged",
+                  FakeImapServer::wholeRequest(7, {4}), "S: a7 OK Fetch completed, nothing found"});
     connectAndSignIn(3);
     QVERIFY(client().FetchMessage(1, false));
     QCOMPARE(client().FetchMessage(2, false), std::nullopt);
@@ -325,13 +342,135 @@ void tst_ImapComponent::noToOneFetch()
     QCOMPARE(m_server->mismatches(), QStringList());
 }
 
+namespace {
+
+const QByteArray plainPart =
+    "(\"text\" \"plain\" (\"charset\" \"us-ascii\") NIL NIL \"7bit\" 20 1 NIL NIL NIL NIL)";
+
+QByteArray headerOf(int number)
+{
+    const QByteArray whole = message(number);
+    return whole.left(whole.indexOf("\r\n\r\n") + 4);
+}
+
+// A message's header and its section 1 (MIME header and body), as a server sends them.
+QByteArray partsReply(int number, const QByteArray &mimeHeader, const QByteArray &body)
+{
+    return "S: * " + QByteArray::number(number) + " FETCH (BODY[HEADER] "
+        + FakeImapServer::literal(headerOf(number)) + " BODY[1.MIME] "
+        + FakeImapServer::literal(mimeHeader) + " BODY[1] " + FakeImapServer::literal(body) + ')';
+}
+
+QByteArray structureReply(int number, const QByteArray &items)
+{
+    return "S: * " + QByteArray::number(number) + " FETCH (" + items + ')';
+}
+
+const QByteArray sectionOneRequest = " (BODY.PEEK[HEADER] BODY.PEEK[1.MIME] BODY.PEEK[1])";
+
+} // namespace
+
+void tst_ImapComponent::fetchesOnlyTheTextParts()
+{
+    // 1: one text part, fetched whole. 2: text and a PDF attachment. 3: text and HTML
+    // alternatives. Neither the attachment nor the HTML goes over the wire.
+    const QByteArray attachment = "(\"application\" \"pdf\" (\"name\" \"r.pdf\") NIL NIL "
+                                  "\"base64\" 500000 NIL (\"attachment\" (\"filename\" "
+                                  "\"r.pdf\")) NIL NIL)";
+    const QByteArray html =
+        "(\"text\" \"html\" (\"charset\" \"us-ascii\") NIL NIL \"7bit\" 30 1 NIL NIL NIL NIL)";
+    const QByteArray mime = "Content-Type: text/plain; charset=utf-8\r\n"
+                            "Content-Transfer-Encoding: quoted-printable\r\n\r\n";
+    m_server->addScenario(
+        FakeImapServer::signedInOpening(3)
+        + Script {"C: a4 FETCH 1:3 (RFC822.SIZE BODYSTRUCTURE)",
+                  FakeImapServer::structureExchange(4, 1, 1, messages(1, 1)).at(1),
+                  structureReply(2,
+                                 "RFC822.SIZE 700000 BODYSTRUCTURE (" + plainPart + attachment
+                                     + " \"mixed\" (\"boundary\" \"b\") NIL NIL NIL)"),
+                  structureReply(3,
+                                 "BODYSTRUCTURE (" + plainPart + html
+                                     + " \"alternative\" (\"boundary\" \"c\") NIL NIL NIL) "
+                                       "RFC822.SIZE 900"),
+                  "S: a4 OK Fetch completed."}
+        + FakeImapServer::wholeExchange(5, messages(1, 1))
+        + Script {"C: a6 FETCH 2:3" + sectionOneRequest, partsReply(2, mime, "Caf=C3=A9 two\r\n"),
+                  partsReply(3, {}, "Plain three\n"), "S: a6 OK Fetch completed."});
+    connectAndSignIn(3);
+    QStringList bodies;
+    for (int number = 1; number <= 3; ++number) {
+        const std::optional<MailMessage> fetched = client().FetchMessage(number, false);
+        QVERIFY2(fetched, qPrintable(client().FailureText()));
+        QCOMPARE(fetched->subject, QStringLiteral("Message %1").arg(number));
+        QCOMPARE(fetched->htmlTextBody, QString());
+        bodies.append(fetched->plainTextBody);
+    }
+    QCOMPARE(
+        bodies,
+        (QStringList {QStringLiteral("Body of message 1\r\n"), QStringLiteral("Caf\u00e9 two\r\n"),
+                      QStringLiteral("Plain three\r\n")}));
+    QVERIFY(m_server->isAllScenarioDone());
+    QCOMPARE(m_server->mismatches(), QStringList());
+}
+
+void tst_ImapComponent::wrongOrMissingStructureFallsBackToWholeMessage()
+{
+    // 1 comes without a body structure; 2's structure calls part 1 plain text, but the part
+    // itself says it is a picture. Both are then fetched whole, and keep their rows.
+    m_server->addScenario(
+        FakeImapServer::signedInOpening(2)
+        + Script {"C: a4 FETCH 1:2 (RFC822.SIZE BODYSTRUCTURE)",
+                  structureReply(1, "RFC822.SIZE 300"),
+                  structureReply(
+                      2, "RFC822.SIZE 300 BODYSTRUCTURE (" + plainPart + plainPart + " \"mixed\")"),
+                  "S: a4 OK Fetch completed."}
+        + FakeImapServer::wholeExchange(5, messages(1, 1))
+        + Script {"C: a6 FETCH 2" + sectionOneRequest,
+                  partsReply(2, "Content-Type: image/png\r\n\r\n", "iVBORw0KGgo="),
+                  "S: a6 OK Fetch completed."}
+        + FakeImapServer::wholeExchange(7, messages(2, 2)));
+    connectAndSignIn(2);
+    for (int number = 1; number <= 2; ++number) {
+        const std::optional<MailMessage> fetched = client().FetchMessage(number, false);
+        QVERIFY2(fetched, qPrintable(client().FailureText()));
+        QCOMPARE(fetched->plainTextBody, QStringLiteral("Body of message %1\r\n").arg(number));
+    }
+    QVERIFY(m_server->isAllScenarioDone());
+    QCOMPARE(m_server->mismatches(), QStringList());
+}
+
+void tst_ImapComponent::unreadableStructureCostsOnlyItsWindow()
+{
+    // A structure nested past what the parser takes cannot be read, and the stream with it;
+    // the window's messages are then fetched whole, one at a time, on a new connection.
+    m_server->addScenario(FakeImapServer::signedInOpening(2)
+                          + Script {structureRequest(4, 1, 2),
+                                    "S: * 1 FETCH (BODYSTRUCTURE " + QByteArray(200, '(')});
+    m_server->addScenario(FakeImapServer::signedInOpening(2)
+                          + FakeImapServer::wholeExchange(4, messages(1, 1))
+                          + FakeImapServer::wholeExchange(5, messages(2, 2)));
+    connectAndSignIn(2);
+    for (int number = 1; number <= 2; ++number) {
+        const std::optional<MailMessage> fetched = client().FetchMessage(number, false);
+        QVERIFY2(fetched, qPrintable(client().FailureText()));
+        QCOMPARE(fetched->subject, QStringLiteral("Message %1").arg(number));
+    }
+    QCOMPARE(m_server->connectionCount(), 2);
+    QVERIFY(m_server->isAllScenarioDone());
+    QCOMPARE(m_server->mismatches(), QStringList());
+}
+
 void tst_ImapComponent::byeMidRunDeliversEveryMessageOnce()
 {
+    // One message per batch: message 1 is handed out before the server ends the session while
+    // message 2 is being fetched ahead; the new session resumes at message 2.
     m_server->addScenario(
-        FakeImapServer::signedInOpening(3) + fetchReply(4, 1)
-        + Script {fetchRequest(5, 2), "S: * BYE Session expired, please login again.", "X"});
-    m_server->addScenario(FakeImapServer::signedInOpening(3) + fetchReply(4, 2) + fetchReply(5, 3));
+        FakeImapServer::signedInOpening(3) + fetchedAhead(4, 1, 1)
+        + Script {structureRequest(6, 2, 2), "S: * BYE Session expired, please login again.", "X"});
+    m_server->addScenario(FakeImapServer::signedInOpening(3) + fetchedAhead(4, 2, 2)
+                          + fetchedAhead(6, 3, 3));
     connectAndSignIn(3);
+    client().setFetchAheadLimits(1, 1, 1);
     QStringList subjects;
     for (int number = 1; number <= 3; ++number) {
         const std::optional<MailMessage> fetched = client().FetchMessage(number, false);
@@ -348,10 +487,10 @@ void tst_ImapComponent::byeMidRunDeliversEveryMessageOnce()
 
 void tst_ImapComponent::droppedMidLiteralReconnects()
 {
-    m_server->addScenario(
-        FakeImapServer::signedInOpening(1)
-        + Script {fetchRequest(4, 1), "S: * 1 FETCH (BODY[] {500}\r\nFrom: half", "X"});
-    m_server->addScenario(FakeImapServer::signedInOpening(1) + fetchReply(4, 1));
+    m_server->addScenario(FakeImapServer::signedInOpening(1) + structures(4, 1, 1)
+                          + Script {FakeImapServer::wholeRequest(5, {1}),
+                                    "S: * 1 FETCH (BODY[] {500}\r\nFrom: half", "X"});
+    m_server->addScenario(FakeImapServer::signedInOpening(1) + fetchedAhead(4, 1, 1));
     connectAndSignIn(1);
     const std::optional<MailMessage> fetched = client().FetchMessage(1, false);
     QVERIFY2(fetched, qPrintable(client().FailureText()));
@@ -362,10 +501,13 @@ void tst_ImapComponent::droppedMidLiteralReconnects()
 
 void tst_ImapComponent::reconnectGivesUpAfterThreeAttempts()
 {
-    m_server->addScenario(FakeImapServer::signedInOpening(1) + Script {fetchRequest(4, 1), "X"});
-    m_server->addScenario(FakeImapServer::signedInOpening(1) + Script {fetchRequest(4, 1), "X"});
+    m_server->addScenario(FakeImapServer::signedInOpening(1)
+                          + Script {structureRequest(4, 1, 1), "X"});
+    m_server->addScenario(FakeImapServer::signedInOpening(1)
+                          + Script {structureRequest(4, 1, 1), "X"});
     m_server->addScenario({"S: * OK ready", "X"}); // drops before the sign-in
-    m_server->addScenario(FakeImapServer::signedInOpening(1) + Script {fetchRequest(4, 1), "X"});
+    m_server->addScenario(FakeImapServer::signedInOpening(1)
+                          + Script {structureRequest(4, 1, 1), "X"});
     connectAndSignIn(1);
     QCOMPARE(client().FetchMessage(1, false), std::nullopt);
     QCOMPARE(client().FailureText(),
@@ -402,7 +544,7 @@ void tst_ImapComponent::noReconnectWithoutSignIn()
 
 void tst_ImapComponent::stallingServerTimesOut()
 {
-    m_server->addScenario(FakeImapServer::signedInOpening(2) + Script {fetchRequest(4, 1)});
+    m_server->addScenario(FakeImapServer::signedInOpening(2) + Script {structureRequest(4, 1, 2)});
     connectAndSignIn(2);
     client().setTimeoutMs(300);
     QCOMPARE(client().FetchMessage(1, false), std::nullopt);
@@ -424,7 +566,7 @@ void tst_ImapComponent::unreadableReplies_data()
                                   << QStringLiteral("unreadable reply from the server");
     QTest::newRow("unknown tag") << Script {"S: zz9 OK fine"}
                                  << QStringLiteral("unknown command tag");
-    QTest::newRow("broken fetch") << Script {"S: * 1 FETCH (BODY[] {abc}", "S: a4 OK"}
+    QTest::newRow("broken fetch") << Script {"S: * 1 FETCH (BODY[] {abc}", "S: a5 OK"}
                                   << QStringLiteral("unreadable reply from the server");
     QTest::newRow("oversized literal")
         << Script {"S: * 1 FETCH (BODY[] {107374182400}"} << QStringLiteral("larger than 64 MB");
@@ -440,7 +582,8 @@ void tst_ImapComponent::unreadableReplies()
 {
     QFETCH(Script, reply);
     QFETCH(QString, failure);
-    m_server->addScenario(FakeImapServer::signedInOpening(1) + Script {fetchRequest(4, 1)} + reply);
+    m_server->addScenario(FakeImapServer::signedInOpening(1) + structures(4, 1, 1)
+                          + Script {FakeImapServer::wholeRequest(5, {1})} + reply);
     connectAndSignIn(1);
     QCOMPARE(client().FetchMessage(1, false), std::nullopt);
     QVERIFY2(client().FailureText().contains(failure), qPrintable(client().FailureText()));
@@ -456,9 +599,10 @@ void tst_ImapComponent::reportsProgressOfASplitLiteral()
     const QByteArray literal = FakeImapServer::literal(body);
     const qsizetype half = literal.size() / 2;
     m_server->addScenario(FakeImapServer::signedInOpening(1)
-                          + Script {fetchRequest(4, 1),
+                          + FakeImapServer::structureExchange(4, 1, 1, {{1, body}})
+                          + Script {FakeImapServer::wholeRequest(5, {1}),
                                     "P: * 1 FETCH (BODY[] " + literal.left(half), "W: 150",
-                                    "S: " + literal.mid(half) + ")", "S: a4 OK done"});
+                                    "S: " + literal.mid(half) + ")", "S: a5 OK done"});
     connectAndSignIn(1);
     QSignalSpy progress(m_client, &ImapComponent::PercentDone);
     const std::optional<MailMessage> fetched = client().FetchMessage(1, false);
@@ -476,7 +620,7 @@ void tst_ImapComponent::reportsProgressOfASplitLiteral()
 
 void tst_ImapComponent::abortCheckStopsTheWait()
 {
-    m_server->addScenario(FakeImapServer::signedInOpening(1) + Script {fetchRequest(4, 1)});
+    m_server->addScenario(FakeImapServer::signedInOpening(1) + Script {structureRequest(4, 1, 1)});
     connectAndSignIn(1);
     int checks = 0;
     connect(m_client, &ImapComponent::AbortCheck, this, [&checks](int &abort) {
@@ -491,7 +635,7 @@ void tst_ImapComponent::abortCheckStopsTheWait()
 
 void tst_ImapComponent::closeConnectionWhileWaiting()
 {
-    m_server->addScenario(FakeImapServer::signedInOpening(1) + Script {fetchRequest(4, 1)});
+    m_server->addScenario(FakeImapServer::signedInOpening(1) + Script {structureRequest(4, 1, 1)});
     connectAndSignIn(1);
     onFirstAbortCheck([this](int &) { QCOMPARE(client().CloseConnection(), 1); });
     QCOMPARE(client().FetchMessage(1, false), std::nullopt);
@@ -506,8 +650,9 @@ void tst_ImapComponent::closeConnectionWhileWaiting()
 
 void tst_ImapComponent::secondOperationWhileWaitingIsRefused()
 {
-    m_server->addScenario(FakeImapServer::signedInOpening(2) + Script {fetchRequest(4, 1), "W: 300"}
-                          + fetchReply(4, 1).mid(1));
+    Script delayed = fetchedAhead(4, 1, 2);
+    delayed.insert(1, "W: 300");
+    m_server->addScenario(FakeImapServer::signedInOpening(2) + delayed);
     connectAndSignIn(2);
     std::optional<MailMessage> nested;
     QString nestedFailure;
@@ -525,7 +670,7 @@ void tst_ImapComponent::secondOperationWhileWaitingIsRefused()
 
 void tst_ImapComponent::destroyedWhileWaiting()
 {
-    m_server->addScenario(FakeImapServer::signedInOpening(1) + Script {fetchRequest(4, 1)});
+    m_server->addScenario(FakeImapServer::signedInOpening(1) + Script {structureRequest(4, 1, 1)});
     connectAndSignIn(1);
     ImapComponent *component = m_client;
     onFirstAbortCheck([component](int &) { delete component; });

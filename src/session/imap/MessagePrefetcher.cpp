@@ -1,0 +1,385 @@
+#include "MessagePrefetcher.h"
+
+#include "ImapCommand.h"
+#include "TextSections.h"
+
+#include <algorithm>
+
+namespace {
+
+// A reconnect is tried this many times for one message before the fetch fails.
+constexpr int maxReconnects = 3;
+// Bounds on one FETCH of sections: servers limit the length of a command line.
+constexpr int maxMessagesPerBatch = 1000;
+constexpr qsizetype maxSequenceSetLength = 4000;
+// What a part's MIME header and a message's header add to the sizes a body structure states.
+constexpr qint64 headerAllowance = 2048;
+
+// "1:3,5,7:8" for ascending numbers.
+QByteArray sequenceSet(const QList<qint64> &numbers)
+{
+    QByteArray set;
+    for (qsizetype i = 0; i < numbers.size();) {
+        qsizetype j = i;
+        while (j + 1 < numbers.size() && numbers.at(j + 1) == numbers.at(j) + 1)
+            ++j;
+        if (!set.isEmpty())
+            set += ',';
+        set += QByteArray::number(numbers.at(i));
+        if (j > i)
+            set += ':' + QByteArray::number(numbers.at(j));
+        i = j + 1;
+    }
+    return set;
+}
+
+QByteArray sectionItem(const QByteArray &section)
+{
+    return "BODY.PEEK[" + section + ']';
+}
+
+// The items of every FETCH reply about `number`, merged: a server may split them.
+QHash<qint64, QHash<QByteArray, ImapValue>> itemsByMessage(const ImapReply &reply, qint64 first,
+                                                           qint64 last)
+{
+    QHash<qint64, QHash<QByteArray, ImapValue>> found;
+    for (const ImapResponse &response : reply.untagged) {
+        if (response.name != "FETCH" || !response.number || *response.number < first
+            || *response.number > last || response.values.isEmpty())
+            continue;
+        QHash<QByteArray, ImapValue> &items = found[*response.number];
+        const QList<ImapValue> &list = response.values.first().items();
+        for (qsizetype i = 0; i + 1 < list.size(); i += 2)
+            items.insert(list.at(i).bytes().toUpper(), list.at(i + 1));
+    }
+    return found;
+}
+
+std::optional<QByteArray> stringItem(const QHash<QByteArray, ImapValue> &items,
+                                     const QByteArray &name)
+{
+    const auto found = items.constFind(name);
+    if (found == items.cend() || !found->isString())
+        return std::nullopt;
+    return found->bytes();
+}
+
+// A part's MIME header, then its body. The header must end in an empty line for the two to be
+// told apart again; a server that leaves the header out gives the defaults (plain ASCII text).
+std::optional<QByteArray> partItem(const QHash<QByteArray, ImapValue> &items,
+                                   const QByteArray &section)
+{
+    const std::optional<QByteArray> body = stringItem(items, "BODY[" + section + ']');
+    if (!body)
+        return std::nullopt;
+    QByteArray header = stringItem(items, "BODY[" + section + ".MIME]").value_or(QByteArray());
+    while (header.endsWith('\n') || header.endsWith('\r'))
+        header.chop(1);
+    return header + (header.isEmpty() ? "\r\n" : "\r\n\r\n") + *body;
+}
+
+} // namespace
+
+MessagePrefetcher::MessagePrefetcher(Link link) : m_link(std::move(link)) { }
+
+MessagePrefetcher::Result MessagePrefetcher::take(qint64 number)
+{
+    Result result;
+    int reconnects = 0;
+    for (;;) {
+        if (const auto ready = m_ready.constFind(number); ready != m_ready.cend()) {
+            result.message = *ready;
+            m_readyBytes -= ready->size();
+            m_ready.erase(ready);
+            dropBefore(number + 1);
+            topUp();
+            return result;
+        }
+        if (!isExpected(number)) {
+            if (!abandon())
+                return Result::gone();
+            m_nextWindow = number;
+            m_started = true;
+        }
+        if (isFetching()) {
+            if (awaitInFlight(number, reconnects, result) == Step::Return)
+                return result;
+            continue;
+        }
+        if (m_singly.remove(number)) {
+            dropBefore(number + 1);
+            return Result::singly();
+        }
+        const bool started =
+            number == m_nextWindow ? startStructures(number) : startSections(number);
+        if (!started) {
+            forget();
+            return Result::singly();
+        }
+    }
+}
+
+bool MessagePrefetcher::isExpected(qint64 number) const
+{
+    if (!m_started)
+        return false;
+    if (m_singly.contains(number) || number == m_nextWindow)
+        return true;
+    if (m_inFlight.kind == Kind::Structures && number >= m_inFlight.first
+        && number <= m_inFlight.last)
+        return true;
+    const auto isFor = [number](const Plan &plan) { return plan.number == number; };
+    return std::any_of(m_planned.cbegin(), m_planned.cend(), isFor)
+        || std::any_of(m_inFlight.plans.cbegin(), m_inFlight.plans.cend(), isFor);
+}
+
+// The caller went past these: what was fetched of them will not be asked for.
+void MessagePrefetcher::dropBefore(qint64 number)
+{
+    for (auto it = m_ready.begin(); it != m_ready.end();) {
+        if (it.key() < number) {
+            m_readyBytes -= it->size();
+            it = m_ready.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    m_singly.removeIf([number](qint64 single) { return single < number; });
+    m_planned.removeIf([number](const Plan &plan) { return plan.number < number; });
+}
+
+void MessagePrefetcher::topUp()
+{
+    if (isFetching() || m_readyBytes >= m_limits.bufferBytes)
+        return;
+    if (!m_planned.isEmpty())
+        startSections(m_planned.first().number);
+    else if (m_nextWindow <= m_link.messageCount())
+        startStructures(m_nextWindow);
+}
+
+bool MessagePrefetcher::startStructures(qint64 first)
+{
+    const qint64 count = m_link.messageCount();
+    if (first > count)
+        return false;
+    const int window = m_structuresAsked ? m_limits.window : m_limits.firstWindow;
+    const qint64 last = std::min(count, first + qMax(1, window) - 1);
+    QByteArray set = QByteArray::number(first);
+    if (last > first)
+        set += ':' + QByteArray::number(last);
+    ImapCommand command("FETCH");
+    command.arg(set).arg("(RFC822.SIZE BODYSTRUCTURE)");
+    if (!m_link.start(command))
+        return false;
+    m_inFlight = InFlight {Kind::Structures, first, last, {}};
+    m_nextWindow = last + 1;
+    m_structuresAsked = true;
+    return true;
+}
+
+// One FETCH for the planned messages that need the same items as `number`, starting there.
+bool MessagePrefetcher::startSections(qint64 number)
+{
+    const auto from = std::find_if(m_planned.cbegin(), m_planned.cend(),
+                                   [number](const Plan &plan) { return plan.number == number; });
+    if (from == m_planned.cend())
+        return false;
+    const QByteArray items = from->items;
+    InFlight request {Kind::Sections, 0, 0, {}};
+    QList<qint64> numbers;
+    qint64 bytes = 0;
+    for (auto it = from; it != m_planned.cend(); ++it) {
+        if (it->items != items)
+            continue;
+        if (!numbers.isEmpty()
+            && (bytes + it->estimatedBytes > m_limits.bufferBytes
+                || numbers.size() >= maxMessagesPerBatch
+                || sequenceSet(numbers).size() > maxSequenceSetLength))
+            break;
+        bytes += it->estimatedBytes;
+        numbers.append(it->number);
+        request.plans.append(*it);
+    }
+    ImapCommand command("FETCH");
+    command.arg(sequenceSet(numbers)).arg(items);
+    if (!m_link.start(command))
+        return false;
+    m_planned.removeIf([&numbers](const Plan &plan) {
+        return std::binary_search(numbers.cbegin(), numbers.cend(), plan.number);
+    });
+    request.first = numbers.first();
+    request.last = numbers.last();
+    m_inFlight = request;
+    return true;
+}
+
+MessagePrefetcher::Step MessagePrefetcher::awaitInFlight(qint64 number, int &reconnects,
+                                                         Result &result)
+{
+    const InFlight request = std::exchange(m_inFlight, InFlight());
+    const ImapReply reply = m_link.await();
+    switch (reply.end) {
+    case ImapReply::End::Destroyed:
+        result.destroyed = true;
+        return Step::Return;
+    case ImapReply::End::Completed:
+        absorb(reply, request);
+        return Step::Continue;
+    case ImapReply::End::ConnectionLost:
+        return recoverConnection(reply, number, reconnects, result);
+    case ImapReply::End::Unreadable:
+        if (request.kind == Kind::Structures) {
+            // A body structure the parser refuses must not cost the whole window: those
+            // messages are fetched whole, one at a time, where the fault stays with its message.
+            for (qint64 single = request.first; single <= request.last; ++single)
+                m_singly.insert(single);
+            return recoverConnection(reply, number, reconnects, result);
+        }
+        break;
+    default:
+        break;
+    }
+    forget();
+    result.failure = reply.failureText();
+    return Step::Return;
+}
+
+MessagePrefetcher::Step MessagePrefetcher::recoverConnection(const ImapReply &reply, qint64 number,
+                                                             int &reconnects, Result &result)
+{
+    const QSet<qint64> singly = m_singly;
+    forget();
+    ImapReply lost = reply;
+    while (reconnects < maxReconnects) {
+        ++reconnects;
+        const ImapReply resumed = m_link.reconnect();
+        if (resumed.end == ImapReply::End::Destroyed) {
+            result.destroyed = true;
+            return Step::Return;
+        }
+        if (resumed.end == ImapReply::End::ConnectionLost) {
+            lost = resumed;
+            continue;
+        }
+        if (!resumed.isOk()) {
+            result.failure = resumed.failureText();
+            return Step::Return;
+        }
+        m_singly = singly;
+        m_started = true;
+        m_nextWindow = number;
+        return Step::Continue;
+    }
+    result.failure = lost.failureText();
+    if (reconnects > 0)
+        result.failure += QStringLiteral(" (after %1 attempts to reconnect)").arg(reconnects);
+    return Step::Return;
+}
+
+bool MessagePrefetcher::abandon()
+{
+    if (isFetching()) {
+        m_inFlight = InFlight();
+        if (m_link.await().end == ImapReply::End::Destroyed)
+            return false;
+    }
+    forget();
+    return true;
+}
+
+void MessagePrefetcher::forget()
+{
+    m_inFlight = InFlight();
+    m_planned.clear();
+    m_ready.clear();
+    m_readyBytes = 0;
+    m_singly.clear();
+    m_nextWindow = 0;
+    m_started = false;
+    m_structuresAsked = false;
+}
+
+void MessagePrefetcher::absorb(const ImapReply &reply, const InFlight &request)
+{
+    if (request.kind == Kind::Structures)
+        absorbStructures(reply, request);
+    else
+        absorbSections(reply, request);
+}
+
+void MessagePrefetcher::absorbStructures(const ImapReply &reply, const InFlight &request)
+{
+    const auto found = itemsByMessage(reply, request.first, request.last);
+    for (qint64 number = request.first; number <= request.last; ++number) {
+        const auto items = found.constFind(number);
+        if (items == found.cend())
+            m_singly.insert(number);
+        else
+            m_planned.append(planFor(number, *items));
+    }
+}
+
+MessagePrefetcher::Plan MessagePrefetcher::planFor(qint64 number,
+                                                   const QHash<QByteArray, ImapValue> &items) const
+{
+    Plan plan;
+    plan.number = number;
+    const std::optional<qint64> size = items.value("RFC822.SIZE").toNumber();
+    const std::optional<TextSections> sections = items.contains("BODYSTRUCTURE")
+        ? TextSections::locate(items.value("BODYSTRUCTURE"))
+        : std::nullopt;
+    const bool hasText = sections && (!sections->plain.isEmpty() || !sections->html.isEmpty());
+    if (!sections || (sections->singlePart && hasText)) {
+        // Unknown structure, or one text part that is the whole body anyway.
+        plan.whole = true;
+        plan.items = "(BODY.PEEK[])";
+        plan.estimatedBytes = size.value_or(m_limits.bufferBytes);
+        return plan;
+    }
+    QByteArrayList fetched {"BODY.PEEK[HEADER]"};
+    plan.estimatedBytes = headerAllowance;
+    if (!sections->plain.isEmpty()) {
+        plan.plainSection = sections->plain;
+        fetched << sectionItem(sections->plain + ".MIME") << sectionItem(sections->plain);
+        plan.estimatedBytes += sections->plainSize + headerAllowance;
+    }
+    if (!sections->html.isEmpty() && (sections->plain.isEmpty() || m_fetchHtml)) {
+        plan.htmlSection = sections->html;
+        fetched << sectionItem(sections->html + ".MIME") << sectionItem(sections->html);
+        plan.estimatedBytes += sections->htmlSize + headerAllowance;
+    }
+    plan.items = '(' + fetched.join(' ') + ')';
+    return plan;
+}
+
+void MessagePrefetcher::absorbSections(const ImapReply &reply, const InFlight &request)
+{
+    const auto found = itemsByMessage(reply, request.first, request.last);
+    for (const Plan &plan : request.plans) {
+        const QHash<QByteArray, ImapValue> items = found.value(plan.number);
+        FetchedMessage message;
+        bool complete = true;
+        if (plan.whole) {
+            message.whole = stringItem(items, "BODY[]");
+            complete = message.whole.has_value();
+        } else {
+            message.header = stringItem(items, "BODY[HEADER]").value_or(QByteArray());
+            complete = items.contains("BODY[HEADER]");
+            if (!plan.plainSection.isEmpty()) {
+                message.plainPart = partItem(items, plan.plainSection);
+                complete = complete && message.plainPart;
+            }
+            if (!plan.htmlSection.isEmpty()) {
+                message.htmlPart = partItem(items, plan.htmlSection);
+                complete = complete && message.htmlPart;
+            }
+        }
+        if (!complete) {
+            m_singly.insert(plan.number);
+            continue;
+        }
+        m_readyBytes += message.size();
+        m_ready.insert(plan.number, std::move(message));
+    }
+}

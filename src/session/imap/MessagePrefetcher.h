@@ -1,0 +1,126 @@
+#pragma once
+
+#include "FetchedMessage.h"
+#include "ImapReply.h"
+#include "ImapValue.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class ImapCommand;
+
+// Fetches messages ahead of the caller, who asks for one message at a time, mostly in order.
+// First the body structures of a window of messages (one FETCH for the window), then only the
+// sections a row can come from, many messages per FETCH, in batches sized by bytes. One command is
+// in flight at a time; it runs on while the caller works on the message it was handed, and what
+// it brings waits in a buffer bounded by bytes. Messages fetched ahead are simply dropped when
+// the caller stops asking.
+class MessagePrefetcher
+{
+public:
+    // How the prefetcher reaches the server; all of it is the component's.
+    struct Link
+    {
+        // Sends without waiting; false when there is no connection to send on.
+        std::function<bool(const ImapCommand &)> start;
+        // Waits for the command sent last.
+        std::function<ImapReply()> await;
+        // Connects, signs in and selects the mailbox again after the server dropped us.
+        std::function<ImapReply()> reconnect;
+        std::function<qint64()> messageCount;
+    };
+
+    struct Limits
+    {
+        qint64 bufferBytes = qint64(4) << 20; // fetched ahead and not yet handed out
+        int firstWindow = 250; // structures asked for at the start, for an early first row
+        int window = 2000; // structures asked for at a time afterwards
+    };
+
+    struct Result
+    {
+        std::optional<FetchedMessage> message;
+        bool fetchSingly = false; // ask for the whole message on its own instead
+        QString failure;
+        bool destroyed = false; // the component went away while waiting
+
+        static Result singly()
+        {
+            Result result;
+            result.fetchSingly = true;
+            return result;
+        }
+        static Result gone()
+        {
+            Result result;
+            result.destroyed = true;
+            return result;
+        }
+    };
+
+    explicit MessagePrefetcher(Link link);
+
+    void setLimits(const Limits &limits) { m_limits = limits; }
+    // Also fetch the HTML part of messages that have a plain text part.
+    void setFetchHtml(bool fetch) { m_fetchHtml = fetch; }
+
+    Result take(qint64 number);
+    bool isFetching() const { return m_inFlight.kind != Kind::None; }
+    // Waits for the command in flight, if any, and forgets everything fetched ahead.
+    bool abandon();
+    void forget();
+
+private:
+    enum class Kind { None, Structures, Sections };
+
+    // What to fetch of one message once its structure is known.
+    struct Plan
+    {
+        qint64 number = 0;
+        QByteArray items; // the FETCH items, e.g. "(BODY.PEEK[])"
+        QByteArray plainSection;
+        QByteArray htmlSection;
+        bool whole = false;
+        qint64 estimatedBytes = 0;
+    };
+
+    struct InFlight
+    {
+        Kind kind = Kind::None;
+        qint64 first = 0; // structures: the window
+        qint64 last = 0;
+        QList<Plan> plans; // sections: one per message asked for
+    };
+
+    enum class Step { Continue, Return };
+
+    bool isExpected(qint64 number) const;
+    void dropBefore(qint64 number);
+    void topUp();
+    bool startStructures(qint64 first);
+    bool startSections(qint64 number);
+    Step awaitInFlight(qint64 number, int &reconnects, Result &result);
+    Step recoverConnection(const ImapReply &reply, qint64 number, int &reconnects, Result &result);
+    void absorb(const ImapReply &reply, const InFlight &request);
+    void absorbStructures(const ImapReply &reply, const InFlight &request);
+    void absorbSections(const ImapReply &reply, const InFlight &request);
+    Plan planFor(qint64 number, const QHash<QByteArray, ImapValue> &items) const;
+
+    Link m_link;
+    Limits m_limits;
+    bool m_fetchHtml = false;
+    InFlight m_inFlight;
+    QList<Plan> m_planned; // structure known, sections not yet asked for; in message order
+    QHash<qint64, FetchedMessage> m_ready;
+    qint64 m_readyBytes = 0;
+    QSet<qint64> m_singly; // the batch could not bring these
+    qint64 m_nextWindow = 0; // first message whose structure was not asked for; 0 before the start
+    bool m_started = false;
+    bool m_structuresAsked = false; // the first window after a start is the smaller one
+};
