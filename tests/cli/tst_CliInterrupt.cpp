@@ -38,7 +38,7 @@ void tst_CliInterrupt::interruptedRunKeepsTheOutputFile()
     // Sign-in and count, then the run's own sign-in; its first fetch is never answered.
     server.addScenario(FakeImapServer::signedInOpening(2));
     server.addScenario(FakeImapServer::signedInOpening(2)
-                       + QList<QByteArray> {"C: a4 FETCH 1 (BODY.PEEK[])"});
+                       + QList<QByteArray> {"C: a4 FETCH 1:2 (RFC822.SIZE BODYSTRUCTURE)"});
 
     QTemporaryDir dir;
     const QString output = dir.filePath(u"rows.txt"_s);

@@ -26,12 +26,6 @@ QByteArray smallMessage(int number)
         + "\r\n\r\nBody\r\n";
 }
 
-QByteArray fetchRequest(int tag, int number)
-{
-    return "C: a" + QByteArray::number(tag) + " FETCH " + QByteArray::number(number)
-        + " (BODY.PEEK[])";
-}
-
 QByteArray fetchData(int number, const QByteArray &message)
 {
     return "S: * " + QByteArray::number(number) + " FETCH (BODY[] "
@@ -90,8 +84,10 @@ void tst_imapUntaggedFlood::floodOfRepliesToOneCommandIsRefused()
 {
     static_assert(3 * floodReplyBytes > ImapLimits::maxExchangeBytes);
     const QByteArray flood = fetchData(2, bulkyMessage('x'));
-    m_server->addScenario(FakeImapServer::signedInOpening(1)
-                          + Script {fetchRequest(4, 1), flood, flood, flood, "S: a4 OK done"});
+    m_server->addScenario(
+        FakeImapServer::signedInOpening(1)
+        + FakeImapServer::structureExchange(4, 1, 1, {{1, smallMessage(1)}})
+        + Script {FakeImapServer::wholeRequest(5, {1}), flood, flood, flood, "S: a5 OK done"});
     connectAndSignIn(1);
     QCOMPARE(m_client->FetchMessage(1, false), std::nullopt);
     QVERIFY2(m_client->FailureText().contains(QStringLiteral("more than 128 MB")),
@@ -108,12 +104,16 @@ void tst_imapUntaggedFlood::limitCountsEachCommandAfresh()
     const QByteArray unrelated = fetchData(9, bulkyMessage('u'));
     Script script = FakeImapServer::signedInOpening(3);
     for (int number = 1; number <= 3; ++number) {
-        const QByteArray tag = QByteArray::number(3 + number);
-        script += {fetchRequest(3 + number, number), unrelated,
-                   fetchData(number, smallMessage(number)), "S: a" + tag + " OK done"};
+        const int tag = 2 + 2 * number;
+        script += FakeImapServer::structureExchange(tag, number, number,
+                                                    {{number, smallMessage(number)}});
+        script += {FakeImapServer::wholeRequest(tag + 1, {number}), unrelated,
+                   fetchData(number, smallMessage(number)),
+                   "S: a" + QByteArray::number(tag + 1) + " OK done"};
     }
     m_server->addScenario(script);
     connectAndSignIn(3);
+    m_client->setFetchAheadLimits(1, 1, 1); // one message per command
     for (int number = 1; number <= 3; ++number) {
         const std::optional<MailMessage> message = m_client->FetchMessage(number, false);
         QVERIFY2(message, qPrintable(m_client->FailureText()));

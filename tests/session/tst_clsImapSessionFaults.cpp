@@ -17,18 +17,18 @@ QByteArray message(int number)
         + "\r\n\r\nBody " + QByteArray::number(number) + "\r\n";
 }
 
-Script fetchCommand(int tag, int number)
-{
-    return {"C: a" + QByteArray::number(tag) + " FETCH " + QByteArray::number(number)
-            + " (BODY.PEEK[])"};
-}
-
+// Message `number` fetched ahead on its own (see oneMessageAtATime): its structure under `tag`,
+// its text under `tag + 1`.
 Script fetched(int tag, int number)
 {
-    return fetchCommand(tag, number)
-        + Script {"S: * " + QByteArray::number(number) + " FETCH (BODY[] "
-                      + FakeImapServer::literal(message(number)) + ")",
-                  "S: a" + QByteArray::number(tag) + " OK Fetch completed"};
+    const FakeImapServer::Messages one {{number, message(number)}};
+    return FakeImapServer::structureExchange(tag, number, number, one)
+        + FakeImapServer::wholeExchange(tag + 1, one);
+}
+
+QByteArray structureRequest(int tag, int number)
+{
+    return FakeImapServer::structureExchange(tag, number, number, {}).first();
 }
 
 Script signedIn()
@@ -43,6 +43,12 @@ Script reselected(int tag, int exists)
     for (QByteArray &step : steps)
         step.replace(" a3 ", " a" + QByteArray::number(tag) + ' ');
     return steps;
+}
+
+// Keeps each script to one message per command, so that it reads message by message.
+void oneMessageAtATime(SessionRig &rig)
+{
+    rig.component.setFetchAheadLimits(1, 1, 1);
 }
 
 Script listing(int tag, const QList<QByteArray> &names)
@@ -168,11 +174,17 @@ void tst_clsImapSessionFaults::missingComponentIsAComponentFailure()
 
 void tst_clsImapSessionFaults::refusedFetchIsSkipped()
 {
-    m_server->addScenario(FakeImapServer::signedInOpening(3) + fetchCommand(4, 1)
-                          + Script {"S: a4 NO Message unavailable"} + reselected(5, 3)
-                          + fetched(6, 2) + fetched(7, 3));
+    // The batch that could not bring message 1 is followed by a fetch of that message alone,
+    // whose failure is the message's.
+    m_server->addScenario(
+        FakeImapServer::signedInOpening(3)
+        + FakeImapServer::structureExchange(4, 1, 1, {{1, message(1)}})
+        + Script {FakeImapServer::wholeRequest(5, {1}), "S: a5 NO Message unavailable",
+                  FakeImapServer::wholeRequest(6, {1}), "S: a6 NO Message unavailable"}
+        + reselected(7, 3) + fetched(8, 2) + fetched(10, 3));
     m_prompts->expectNoBoxes();
     SessionRig rig(QStringLiteral("user"), QStringLiteral("secret"));
+    oneMessageAtATime(rig);
     rig.session->CurrentLocation = 1;
     rig.session->MaxRecord = 3;
 
@@ -187,13 +199,14 @@ void tst_clsImapSessionFaults::refusedFetchIsSkipped()
 
 void tst_clsImapSessionFaults::lostConnectionEndsTheLoopAndSaysWhere()
 {
-    m_server->addScenario(FakeImapServer::signedInOpening(4) + fetched(4, 1) + fetchCommand(5, 2)
-                          + Script {"X"});
+    m_server->addScenario(FakeImapServer::signedInOpening(4) + fetched(4, 1)
+                          + Script {structureRequest(6, 2), "X"});
     // Every attempt to come back finds the server gone again.
     for (int attempt = 0; attempt < 12; ++attempt)
         m_server->addScenario({"X"});
     m_prompts->expectNoBoxes();
     SessionRig rig(QStringLiteral("user"), QStringLiteral("secret"));
+    oneMessageAtATime(rig);
     rig.component.setTimeoutMs(5000);
     rig.session->CurrentLocation = 1;
     rig.session->MaxRecord = 4;
@@ -210,9 +223,11 @@ void tst_clsImapSessionFaults::lostConnectionEndsTheLoopAndSaysWhere()
 void tst_clsImapSessionFaults::stopDuringAStalledFetchEndsTheLoop()
 {
     // The server never answers the second fetch; only the stop request ends it.
-    m_server->addScenario(FakeImapServer::signedInOpening(3) + fetched(4, 1) + fetchCommand(5, 2));
+    m_server->addScenario(FakeImapServer::signedInOpening(3) + fetched(4, 1)
+                          + Script {structureRequest(6, 2)});
     m_prompts->expectNoBoxes();
     SessionRig rig(QStringLiteral("user"), QStringLiteral("secret"));
+    oneMessageAtATime(rig);
     rig.onListing = [&rig](MailListing &) { rig.session->AbortProcess = true; };
     rig.session->CurrentLocation = 1;
     rig.session->MaxRecord = 3;

@@ -22,18 +22,13 @@ QByteArray message(int number)
         + "\r\n";
 }
 
-Script fetchCommand(int tag, int number)
-{
-    return {"C: a" + QByteArray::number(tag) + " FETCH " + QByteArray::number(number)
-            + " (BODY.PEEK[])"};
-}
-
+// Message `number` fetched ahead on its own: its structure under `tag`, its text under
+// `tag + 1`.
 Script fetched(int tag, int number)
 {
-    return fetchCommand(tag, number)
-        + Script {"S: * " + QByteArray::number(number) + " FETCH (BODY[] "
-                      + FakeImapServer::literal(message(number)) + ")",
-                  "S: a" + QByteArray::number(tag) + " OK Fetch completed"};
+    const FakeImapServer::Messages one {{number, message(number)}};
+    return FakeImapServer::structureExchange(tag, number, number, one)
+        + FakeImapServer::wholeExchange(tag + 1, one);
 }
 
 } // namespace
@@ -63,14 +58,15 @@ void tst_Form1ConnectionLoss::lostConnectionIsReportedAndRowsKept()
     // The run signs in and counts (first connection), then signs in again and reads: message 1
     // arrives, and the server vanishes while message 2 is asked for.
     m_server.addScenario(FakeImapServer::signedInOpening(3));
-    m_server.addScenario(FakeImapServer::signedInOpening(3) + fetched(4, 1) + fetchCommand(5, 2)
-                         + Script {"X"});
+    m_server.addScenario(FakeImapServer::signedInOpening(3) + fetched(4, 1)
+                         + Script {FakeImapServer::structureExchange(6, 2, 2, {}).first(), "X"});
     for (int attempt = 0; attempt < 12; ++attempt)
         m_server.addScenario({"X"}); // every attempt to come back finds it gone again
     ScriptedPrompts prompts;
     Form1 window;
     window.Form_Load();
     window.ImapComponent1()->setTimeoutMs(5000);
+    window.ImapComponent1()->setFetchAheadLimits(1, 1, 1); // one message per command
     window.controls().Text7->setText(QStringLiteral("user"));
     window.controls().Text6->setText(QStringLiteral("secret"));
     // Connected earlier; the session of that connection has since ended with a run.
