@@ -1,7 +1,9 @@
 // A TCP proxy on loopback that holds every chunk for a fixed time in each direction, adding a
 // round trip of twice that delay without touching the bytes (TLS passes through).
 //
-//   delay_proxy TARGET_PORT DELAY_MS     prints "port=N" once it listens on 127.0.0.1:N
+//   delay_proxy TARGET_PORT DELAY_MS     prints "port=N" once it listens on 127.0.0.1:N, and
+//                                        "bytes down=N up=M" (totals so far, server to client
+//                                        and back) each time a side closes a connection
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -15,12 +17,22 @@
 
 namespace {
 
+qint64 bytesDown = 0; // server to client
+qint64 bytesUp = 0;
+
+void printTotals()
+{
+    std::printf("bytes down=%lld up=%lld\n", static_cast<long long>(bytesDown),
+                static_cast<long long>(bytesUp));
+    std::fflush(stdout);
+}
+
 // One direction of one connection: what `from` sends reaches `to` DELAY_MS later, in order.
 class DelayedPipe final : public QObject
 {
 public:
-    DelayedPipe(QTcpSocket *from, QTcpSocket *to, int delayMs)
-        : QObject(from), m_from(from), m_to(to), m_delayMs(delayMs)
+    DelayedPipe(QTcpSocket *from, QTcpSocket *to, int delayMs, qint64 &counter)
+        : QObject(from), m_from(from), m_to(to), m_delayMs(delayMs), m_counter(counter)
     {
         m_clock.start();
         m_timer.setSingleShot(true);
@@ -31,6 +43,7 @@ public:
             hold();
             m_sourceClosed = true;
             scheduleRelease();
+            printTotals();
         });
     }
 
@@ -48,6 +61,7 @@ private:
         const QByteArray bytes = m_from->readAll();
         if (bytes.isEmpty())
             return;
+        m_counter += bytes.size();
         m_chunks.push_back({m_clock.elapsed() + m_delayMs, bytes});
         scheduleRelease();
     }
@@ -78,6 +92,7 @@ private:
     QPointer<QTcpSocket> m_from;
     QPointer<QTcpSocket> m_to;
     int m_delayMs;
+    qint64 &m_counter;
     QElapsedTimer m_clock;
     QTimer m_timer;
     std::deque<Chunk> m_chunks;
@@ -104,8 +119,8 @@ int main(int argc, char *argv[])
         while (QTcpSocket *client = server.nextPendingConnection()) {
             auto *upstream = new QTcpSocket(client);
             upstream->connectToHost(QHostAddress::LocalHost, targetPort);
-            new DelayedPipe(client, upstream, delayMs);
-            new DelayedPipe(upstream, client, delayMs);
+            new DelayedPipe(client, upstream, delayMs, bytesUp);
+            new DelayedPipe(upstream, client, delayMs, bytesDown);
             QObject::connect(client, &QTcpSocket::disconnected, client, [client] {
                 QTimer::singleShot(5'000, client, &QObject::deleteLater);
             });

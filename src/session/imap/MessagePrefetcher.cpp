@@ -87,9 +87,9 @@ MessagePrefetcher::Result MessagePrefetcher::take(qint64 number)
     Result result;
     int reconnects = 0;
     for (;;) {
-        if (const auto ready = m_ready.constFind(number); ready != m_ready.cend()) {
-            result.message = *ready;
-            m_readyBytes -= ready->size();
+        if (const auto ready = m_ready.find(number); ready != m_ready.end()) {
+            result.message = std::move(ready->second);
+            m_readyBytes -= result.message->size();
             m_ready.erase(ready);
             dropBefore(number + 1);
             topUp();
@@ -136,16 +136,15 @@ bool MessagePrefetcher::isExpected(qint64 number) const
 // The caller went past these: what was fetched of them will not be asked for.
 void MessagePrefetcher::dropBefore(qint64 number)
 {
-    for (auto it = m_ready.begin(); it != m_ready.end();) {
-        if (it.key() < number) {
-            m_readyBytes -= it->size();
-            it = m_ready.erase(it);
-        } else {
-            ++it;
-        }
-    }
-    m_singly.removeIf([number](qint64 single) { return single < number; });
-    m_planned.removeIf([number](const Plan &plan) { return plan.number < number; });
+    const auto end = m_ready.lower_bound(number);
+    for (auto it = m_ready.begin(); it != end; ++it)
+        m_readyBytes -= it->second.size();
+    m_ready.erase(m_ready.begin(), end);
+    if (!m_singly.isEmpty())
+        m_singly.removeIf([number](qint64 single) { return single < number; });
+    const auto planned = std::find_if(m_planned.cbegin(), m_planned.cend(),
+                                      [number](const Plan &plan) { return plan.number >= number; });
+    m_planned.erase(m_planned.cbegin(), planned);
 }
 
 void MessagePrefetcher::topUp()
@@ -380,6 +379,6 @@ void MessagePrefetcher::absorbSections(const ImapReply &reply, const InFlight &r
             continue;
         }
         m_readyBytes += message.size();
-        m_ready.insert(plan.number, std::move(message));
+        m_ready.insert_or_assign(plan.number, std::move(message));
     }
 }

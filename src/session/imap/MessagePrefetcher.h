@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <functional>
+#include <map>
 #include <optional>
 
 class ImapCommand;
@@ -117,7 +118,7 @@ private:
     bool m_fetchHtml = false;
     InFlight m_inFlight;
     QList<Plan> m_planned; // structure known, sections not yet asked for; in message order
-    QHash<qint64, FetchedMessage> m_ready;
+    std::map<qint64, FetchedMessage> m_ready;
     qint64 m_readyBytes = 0;
     QSet<qint64> m_singly; // the batch could not bring these
     qint64 m_nextWindow = 0; // first message whose structure was not asked for; 0 before the start
