@@ -38,6 +38,8 @@ private Q_SLOTS:
     void notAMessage();
     void oversizedInputIsRefusedWithAReason();
     void hostileNestingDoesNotCrash();
+    void fromFetchedParts_data();
+    void fromFetchedParts();
 };
 
 void tst_MailMessage::sender_data()
@@ -189,6 +191,68 @@ void tst_MailMessage::hostileNestingDoesNotCrash()
     QVERIFY(message);
     QCOMPARE(message->subject, QStringLiteral("Deep"));
     QVERIFY(message->plainTextBody.isEmpty());
+}
+
+using OptionalBytes = std::optional<QByteArray>;
+
+void tst_MailMessage::fromFetchedParts_data()
+{
+    QTest::addColumn<OptionalBytes>("plainPart");
+    QTest::addColumn<OptionalBytes>("htmlPart");
+    QTest::addColumn<bool>("readable");
+    QTest::addColumn<QString>("plain");
+    QTest::addColumn<QString>("html");
+
+    const QByteArray latin1 = "Content-Type: text/plain; charset=iso-8859-1\r\n"
+                              "Content-Transfer-Encoding: quoted-printable\r\n\r\n"
+                              "Caf=E9 cr=E8me\nnext\n";
+    const QByteArray html = "Content-Type: text/html; charset=utf-8\r\n"
+                            "Content-Transfer-Encoding: base64\r\n\r\nPGI+R3LDvMOfZTwvYj4=";
+    QTest::newRow("plain part, decoded")
+        << OptionalBytes(latin1) << OptionalBytes() << true
+        << QStringLiteral("Caf\u00e9 cr\u00e8me\r\nnext\r\n") << QString();
+    QTest::newRow("plain and HTML") << OptionalBytes(latin1) << OptionalBytes(html) << true
+                                    << QStringLiteral("Caf\u00e9 cr\u00e8me\r\nnext\r\n")
+                                    << QStringLiteral("<b>Gr\u00fc\u00dfe</b>");
+    QTest::newRow("HTML only is the plain text too")
+        << OptionalBytes() << OptionalBytes(html) << true
+        << QStringLiteral("<b>Gr\u00fc\u00dfe</b>") << QStringLiteral("<b>Gr\u00fc\u00dfe</b>");
+    QTest::newRow("part without a header is plain ASCII text")
+        << OptionalBytes("\r\nJust text\r\n") << OptionalBytes() << true
+        << QStringLiteral("Just text\r\n") << QString();
+    QTest::newRow("no text parts")
+        << OptionalBytes() << OptionalBytes() << true << QString() << QString();
+    QTest::newRow("plain part that is a picture")
+        << OptionalBytes("Content-Type: image/png\r\n\r\nxyz") << OptionalBytes() << false
+        << QString() << QString();
+    QTest::newRow("plain part that is an attachment")
+        << OptionalBytes("Content-Type: text/plain\r\nContent-Disposition: attachment\r\n\r\nx")
+        << OptionalBytes() << false << QString() << QString();
+    QTest::newRow("HTML part that is plain text")
+        << OptionalBytes() << OptionalBytes(latin1) << false << QString() << QString();
+}
+
+void tst_MailMessage::fromFetchedParts()
+{
+    QFETCH(OptionalBytes, plainPart);
+    QFETCH(OptionalBytes, htmlPart);
+    QFETCH(bool, readable);
+    const QByteArray header =
+        "From: Ann <ann@example.test>\r\nSubject: =?UTF-8?Q?Gr=C3=BC=C3=9Fe?=\r\n"
+        "Date: Tue, 02 Mar 2021 10:00:00 +0000\r\n"
+        "Content-Type: multipart/mixed; boundary=x\r\n\r\n";
+    QString reason;
+    const std::optional<MailMessage> message =
+        MailMessage::fromParts(header, plainPart, htmlPart, &reason);
+    QCOMPARE(message.has_value(), readable);
+    QCOMPARE(reason.isEmpty(), readable);
+    if (!message)
+        return;
+    QCOMPARE(message->fromAddress, QStringLiteral("ann@example.test"));
+    QCOMPARE(message->subject, QStringLiteral("Gr\u00fc\u00dfe"));
+    QCOMPARE(message->date, QDateTime::fromSecsSinceEpoch(1614679200));
+    QTEST(message->plainTextBody, "plain");
+    QTEST(message->htmlTextBody, "html");
 }
 
 QTEST_APPLESS_MAIN(tst_MailMessage)
