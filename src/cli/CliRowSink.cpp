@@ -4,18 +4,18 @@
 #include "JsonLines.h"
 #include "ResultDestination.h"
 #include "ResultFiles.h"
+#include "Utf8Append.h"
 
 namespace {
 
-// A batch is written once it holds this many characters (about 256 KB of text).
-constexpr qsizetype BatchCharacters = 128 * 1024;
+// A batch is written once it holds this many bytes.
+constexpr qsizetype BatchBytes = 256 * 1024;
 
-QString FormattedRows(OutputFormat format, const QStringList &rows)
+// As the output module's text file: each row, then CR LF.
+void AppendTextLine(QStringView text, QByteArray &out)
 {
-    if (format == OutputFormat::JsonLines)
-        return JsonLinesText(rows);
-    const ExportTable table(rows, {});
-    return format == OutputFormat::Csv ? CommaDelimitedContents(table) : TextFileContents(table);
+    AppendUtf8(text, out);
+    out += "\r\n";
 }
 
 } // namespace
@@ -34,9 +34,12 @@ void CliRowSink::append(const QString &text)
         m_index->insert(text);
     if (m_failed)
         return;
-    m_pending.append(text);
-    m_pendingCharacters += text.size();
-    if (streams() && m_pendingCharacters >= BatchCharacters)
+    if (!streams()) {
+        m_wholeRows.append(text);
+        return;
+    }
+    appendFormatted(text);
+    if (m_pending.size() >= BatchBytes)
         writePending();
 }
 
@@ -49,15 +52,23 @@ bool CliRowSink::begin()
 {
     if (streams() && !m_destination.open())
         m_failed = true;
+    m_pending.reserve(BatchBytes);
     return !m_failed;
+}
+
+void CliRowSink::appendFormatted(const QString &text)
+{
+    if (m_format == OutputFormat::JsonLines)
+        AppendJsonLine(text, m_pending);
+    else
+        AppendTextLine(text, m_pending);
 }
 
 void CliRowSink::writePending()
 {
-    if (!m_destination.write(FormattedRows(m_format, m_pending).toUtf8()))
+    if (!m_destination.write(m_pending))
         m_failed = true;
-    m_pending.clear();
-    m_pendingCharacters = 0;
+    m_pending.resize(0); // keeps the buffer for the next batch
 }
 
 bool CliRowSink::finish()
@@ -65,10 +76,10 @@ bool CliRowSink::finish()
     if (m_failed)
         return false;
     if (!streams())
-        return m_destination.writeWhole(FormattedRows(m_format, m_pending));
+        return m_destination.writeWhole(CommaDelimitedContents(ExportTable(m_wholeRows, {})));
     if (!m_pending.isEmpty())
         writePending();
-    if (!m_failed && !m_destination.commit())
+    if (!m_destination.commit())
         m_failed = true;
     return !m_failed;
 }

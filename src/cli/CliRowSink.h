@@ -3,6 +3,7 @@
 #include "CliOptions.h"
 #include "RowSink.h"
 
+#include <QByteArray>
 #include <QSet>
 #include <QStringList>
 
@@ -31,12 +32,13 @@ public:
 
 private:
     bool streams() const { return m_format != OutputFormat::Csv; }
+    void appendFormatted(const QString &text);
     void writePending();
 
     OutputFormat m_format;
     ResultDestination &m_destination;
-    QStringList m_pending;
-    qsizetype m_pendingCharacters = 0;
+    QStringList m_wholeRows; // the comma-delimited file's rows, written at the end
+    QByteArray m_pending; // streamed rows, formatted, not yet written
     std::optional<QSet<QString>> m_index;
     qint64 m_rowCount = 0;
     bool m_failed = false;

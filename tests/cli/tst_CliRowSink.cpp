@@ -3,6 +3,7 @@
 #include "JsonLines.h"
 #include "ResultDestination.h"
 #include "ResultFiles.h"
+#include "Utf8Append.h"
 
 #include <QDir>
 #include <QFile>
@@ -77,6 +78,8 @@ private Q_SLOTS:
     void jsonStringRoundTrips_data();
     void jsonStringRoundTrips();
     void jsonLineStaysOneLine();
+    void utf8AppendMatchesToUtf8_data();
+    void utf8AppendMatchesToUtf8();
     void fileEqualsOutputModuleText_data();
     void fileEqualsOutputModuleText();
     void emptyResult_data();
@@ -118,6 +121,25 @@ void tst_CliRowSink::jsonLineStaysOneLine()
                      && character != QChar(0x2029),
                  qPrintable(json));
     QCOMPARE(JsonLinesText({text, text}).count(u'\n'), 2);
+}
+
+void tst_CliRowSink::utf8AppendMatchesToUtf8_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("ASCII") << u"plain text\r\n"_s;
+    QTest::newRow("non-ASCII after ASCII") << u"price: 5 \u20ac"_s;
+    QTest::newRow("astral plane") << u"\U0001F600"_s;
+    QTest::newRow("lone high surrogate") << u"a"_s + QChar(0xd83d) + u"b"_s;
+    QTest::newRow("lone low surrogate at the end") << u"a"_s + QChar(0xde00);
+}
+
+void tst_CliRowSink::utf8AppendMatchesToUtf8()
+{
+    QFETCH(QString, text);
+    QByteArray bytes("kept ");
+    AppendUtf8(text, bytes);
+    QCOMPARE(bytes, "kept "_ba + text.toUtf8());
 }
 
 void tst_CliRowSink::fileEqualsOutputModuleText_data()
