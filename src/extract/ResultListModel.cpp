@@ -11,14 +11,13 @@ void ResultListModel::append(const QString &text)
 {
     m_texts.append(text);
     m_checked.append(false);
-    ++m_textCounts[text];
     if (!m_flushTimer.isActive())
         m_flushTimer.start();
 }
 
 bool ResultListModel::contains(const QString &text) const
 {
-    return m_textCounts.contains(text);
+    return m_index.contains(m_texts, text);
 }
 
 void ResultListModel::clear()
@@ -27,7 +26,7 @@ void ResultListModel::clear()
     beginResetModel();
     m_texts.clear();
     m_checked.clear();
-    m_textCounts.clear();
+    m_index.clear();
     m_announced = 0;
     endResetModel();
 }

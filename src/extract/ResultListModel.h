@@ -1,18 +1,18 @@
 #pragma once
 
 #include "RowSink.h"
+#include "RowTextIndex.h"
 
 #include <QAbstractListModel>
-#include <QHash>
 #include <QList>
 #include <QStringList>
 #include <QTimer>
 
-// The result list: one text and one check state per row, rows appended at the end. A hash of
-// the row texts answers contains() at any size. New rows reach views in batches: they are
-// announced on a zero-timer or by flushPendingRows(), so appending costs the same at any length.
-// count(), text(), checked() and contains() see every row, announced or not; rowCount() is what
-// views have been told.
+// The result list: one text and one check state per row, rows appended at the end. An index of
+// the row texts, built as contains() is asked, answers it at any size. New rows reach views in
+// batches: they are announced on a zero-timer or by flushPendingRows(), so appending costs the same
+// at any length. count(), text(), checked() and contains() see every row, announced or not;
+// rowCount() is what views have been told.
 class ResultListModel final : public QAbstractListModel, public RowSink
 {
     Q_OBJECT
@@ -50,7 +50,7 @@ private:
 
     QStringList m_texts;
     QList<bool> m_checked;
-    QHash<QString, int> m_textCounts;
+    mutable RowTextIndex m_index;
     qsizetype m_announced = 0;
     QTimer m_flushTimer;
 };

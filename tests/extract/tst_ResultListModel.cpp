@@ -18,6 +18,8 @@ private Q_SLOTS:
     void checks();
     void checkStateThroughTheModel();
     void manyRows();
+    void indexFollowsRowsAddedAfterAQuestion();
+    void repeatedTextsStayFindable();
 };
 
 void tst_ResultListModel::appendAndContains()
@@ -146,6 +148,43 @@ void tst_ResultListModel::manyRows()
     QVERIFY(!model.contains(u"500000"_s));
     model.setChecked(rows - 1, true);
     QVERIFY(model.checked(rows - 1));
+}
+
+void tst_ResultListModel::indexFollowsRowsAddedAfterAQuestion()
+{
+    ResultListModel model;
+    QVERIFY(!model.contains(u"0"_s)); // asked while empty
+    // Enough rows between questions to grow the index several times over.
+    for (int row = 0; row < 5000; ++row) {
+        model.append(QString::number(row));
+        if (row % 1000 == 0)
+            QVERIFY(model.contains(QString::number(row)));
+    }
+    for (int row = 0; row < 5000; ++row)
+        QVERIFY2(model.contains(QString::number(row)), qPrintable(QString::number(row)));
+    QVERIFY(!model.contains(u"5000"_s));
+    model.clear();
+    QVERIFY(!model.contains(u"0"_s));
+    model.append(u"after clearing"_s);
+    QVERIFY(model.contains(u"after clearing"_s));
+}
+
+void tst_ResultListModel::repeatedTextsStayFindable()
+{
+    // Mail bodies repeat texts (empty lines above all) thousands of times.
+    ResultListModel model;
+    for (int row = 0; row < 20'000; ++row) {
+        model.append(QString());
+        model.append(u"-- "_s);
+        if (row % 100 == 0)
+            model.append(u"distinct %1"_s.arg(row));
+    }
+    QVERIFY(model.contains(QString()));
+    QVERIFY(model.contains(u"-- "_s));
+    QVERIFY(model.contains(u"distinct 19900"_s));
+    QVERIFY(!model.contains(u"distinct 19901"_s));
+    QVERIFY(!model.contains(u"--"_s));
+    QCOMPARE(model.count(), 40'200);
 }
 
 QTEST_GUILESS_MAIN(tst_ResultListModel)

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QStringList>
+
+#include <vector>
+
+// "Is this text already a row?" for a list that only grows at its end or is emptied. Rows are
+// taken into the index when it is asked, not when they are added, so a run that never asks
+// (duplicates shown) pays nothing. A flat open-addressing table of (hash, row) pairs: the texts
+// stay in the list, growing the table never reads them again, and a lookup touches one slot run
+// and the matching row, so its cost stays flat however long the list gets.
+class RowTextIndex
+{
+public:
+    // True when one of `rows` equals `text`. `rows` must be the list this index has seen so far,
+    // possibly with rows added at its end.
+    bool contains(const QStringList &rows, const QString &text);
+    void clear();
+
+private:
+    struct Slot
+    {
+        quint32 hash = 0;
+        quint32 rowPlusOne = 0; // 0: empty
+    };
+
+    static quint32 hashOf(const QString &text);
+    std::size_t slotOf(const QStringList &rows, const QString &text, quint32 hash) const;
+    void catchUp(const QStringList &rows);
+    void grow();
+    void place(quint32 hash, quint32 rowPlusOne);
+
+    std::vector<Slot> m_slots; // size a power of two, at most half full
+    qsizetype m_indexed = 0; // rows[0..m_indexed) are in the index
+    qsizetype m_distinct = 0; // occupied slots
+};
