@@ -3,7 +3,6 @@
 ResultListModel::ResultListModel(QObject *parent) : QAbstractListModel(parent)
 {
     m_flushTimer.setSingleShot(true);
-    m_flushTimer.setInterval(0);
     connect(&m_flushTimer, &QTimer::timeout, this, &ResultListModel::flushPendingRows);
 }
 
@@ -12,7 +11,7 @@ void ResultListModel::append(const QString &text)
     m_texts.append(text);
     m_checked.append(false);
     if (!m_flushTimer.isActive())
-        m_flushTimer.start();
+        m_flushTimer.start(nextBatchDelay());
 }
 
 bool ResultListModel::contains(const QString &text) const
@@ -60,6 +59,16 @@ void ResultListModel::flushPendingRows()
     beginInsertRows({}, int(m_announced), int(total - 1));
     m_announced = total;
     endInsertRows();
+    m_sinceLastBatch.start();
+}
+
+// The first rows of a quiet list are announced at the next chance; later ones wait out the
+// interval since the previous batch.
+int ResultListModel::nextBatchDelay() const
+{
+    if (!m_sinceLastBatch.isValid())
+        return 0;
+    return int(std::max<qint64>(0, BatchIntervalMs - m_sinceLastBatch.elapsed()));
 }
 
 int ResultListModel::rowCount(const QModelIndex &parent) const

@@ -4,21 +4,24 @@
 #include "RowTextIndex.h"
 
 #include <QAbstractListModel>
+#include <QElapsedTimer>
 #include <QList>
 #include <QStringList>
 #include <QTimer>
 
 // The result list: one text and one check state per row, rows appended at the end. An index of
 // the row texts, built as contains() is asked, answers it at any size. New rows reach views in
-// batches: they are announced on a zero-timer or by flushPendingRows(), so appending costs the same
-// at any length. count(), text(), checked() and contains() see every row, announced or not;
-// rowCount() is what views have been told.
+// batches, at most one every BatchIntervalMs (a list view lays out all its rows again for each),
+// or at flushPendingRows(). count(), text(), checked() and contains() see every row, announced or
+// not; rowCount() is what views have been told.
 class ResultListModel final : public QAbstractListModel, public RowSink
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ResultListModel)
 
 public:
+    static constexpr int BatchIntervalMs = 100;
+
     explicit ResultListModel(QObject *parent = nullptr);
 
     void append(const QString &text) override;
@@ -47,10 +50,12 @@ public:
 
 private:
     void announceChecks(qsizetype first, qsizetype last);
+    int nextBatchDelay() const;
 
     QStringList m_texts;
     QList<bool> m_checked;
     mutable RowTextIndex m_index;
     qsizetype m_announced = 0;
     QTimer m_flushTimer;
+    QElapsedTimer m_sinceLastBatch;
 };
