@@ -378,11 +378,13 @@ std::optional<MailMessage> ImapComponent::Private::readFetched(const FetchedMess
 {
     if (fetched.whole)
         return readWhole(*fetched.whole, number);
-    std::optional<MailMessage> message =
-        MailMessage::fromParts(fetched.header, fetched.plainPart, fetched.htmlPart);
+    std::optional<MailMessage> message = fetched.text
+        ? MailMessage::fromRfc822(fetched.header + *fetched.text)
+        : MailMessage::fromParts(fetched.header, fetched.plainPart, fetched.htmlPart);
     if (message)
         return message;
-    // The server described the message wrongly; the whole message still has its text.
+    // The server described the message wrongly, or it has none of the header fields read
+    // here; the whole message still has its text.
     return fetchWhole(number, false);
 }
 

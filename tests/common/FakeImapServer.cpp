@@ -211,29 +211,69 @@ QList<QByteArray> FakeImapServer::structureExchange(int tag, int first, int last
     return steps;
 }
 
-QByteArray FakeImapServer::wholeRequest(int tag, const QList<int> &numbers)
+namespace {
+
+QByteArray sequenceSet(const QList<int> &numbers)
 {
-    QByteArrayList set;
-    for (int number : numbers)
-        set.append(QByteArray::number(number));
-    // Runs of numbers are written as ranges, as the client writes them.
     QByteArray joined;
     for (qsizetype i = 0; i < numbers.size();) {
         qsizetype j = i;
         while (j + 1 < numbers.size() && numbers.at(j + 1) == numbers.at(j) + 1)
             ++j;
-        joined += (joined.isEmpty() ? "" : ",") + set.at(i) + (j > i ? ':' + set.at(j) : "");
+        joined += (joined.isEmpty() ? "" : ",") + QByteArray::number(numbers.at(i))
+            + (j > i ? ':' + QByteArray::number(numbers.at(j)) : QByteArray());
         i = j + 1;
     }
-    return "C: a" + QByteArray::number(tag) + " FETCH " + joined + " (BODY.PEEK[])";
+    return joined;
 }
 
-QList<QByteArray> FakeImapServer::wholeExchange(int tag, const Messages &messages)
+QList<int> numbersOf(const FakeImapServer::Messages &messages)
 {
     QList<int> numbers;
     for (const auto &message : messages)
         numbers.append(message.first);
-    QList<QByteArray> steps {wholeRequest(tag, numbers)};
+    return numbers;
+}
+
+} // namespace
+
+const QByteArray FakeImapServer::headerFields =
+    "HEADER.FIELDS (FROM SUBJECT DATE MIME-VERSION CONTENT-TYPE CONTENT-TRANSFER-ENCODING "
+    "CONTENT-DISPOSITION)";
+
+QByteArray FakeImapServer::textRequest(int tag, const QList<int> &numbers)
+{
+    return "C: a" + QByteArray::number(tag) + " FETCH " + sequenceSet(numbers) + " (BODY.PEEK["
+        + headerFields + "] BODY.PEEK[TEXT])";
+}
+
+QByteArray FakeImapServer::textReply(int number, const QByteArray &raw)
+{
+    // The whole header stands in for the fields: more than asked for harms no client.
+    const qsizetype end = raw.indexOf("\r\n\r\n");
+    const QByteArray header = end < 0 ? raw + "\r\n" : raw.left(end + 4);
+    const QByteArray text = end < 0 ? QByteArray() : raw.mid(end + 4);
+    return "S: * " + QByteArray::number(number) + " FETCH (BODY[" + headerFields + "] "
+        + literal(header) + " BODY[TEXT] " + literal(text) + ')';
+}
+
+QList<QByteArray> FakeImapServer::textExchange(int tag, const Messages &messages)
+{
+    QList<QByteArray> steps {textRequest(tag, numbersOf(messages))};
+    for (const auto &[number, raw] : messages)
+        steps.append(textReply(number, raw));
+    steps.append("S: a" + QByteArray::number(tag) + " OK Fetch completed.");
+    return steps;
+}
+
+QByteArray FakeImapServer::wholeRequest(int tag, const QList<int> &numbers)
+{
+    return "C: a" + QByteArray::number(tag) + " FETCH " + sequenceSet(numbers) + " (BODY.PEEK[])";
+}
+
+QList<QByteArray> FakeImapServer::wholeExchange(int tag, const Messages &messages)
+{
+    QList<QByteArray> steps {wholeRequest(tag, numbersOf(messages))};
     for (const auto &[number, raw] : messages)
         steps.append("S: * " + QByteArray::number(number) + " FETCH (BODY[] " + literal(raw) + ')');
     steps.append("S: a" + QByteArray::number(tag) + " OK Fetch completed.");
@@ -325,5 +365,6 @@ void FakeImapServer::advance(Conversation *conversation)
 void FakeImapServer::mismatch(Conversation *conversation, const QString &what)
 {
     m_mismatches.append(QStringLiteral("scenario %1: %2").arg(conversation->scenario).arg(what));
+    qWarning().noquote() << "fake server:" << m_mismatches.constLast();
     conversation->close();
 }

@@ -64,6 +64,14 @@ public:
     static QByteArray wholeRequest(int tag, const QList<int> &numbers);
     // That request, the server sending `messages` whole, and its OK.
     static QList<QByteArray> wholeExchange(int tag, const Messages &messages);
+    // The section of the header fields the client asks for.
+    static const QByteArray headerFields;
+    // The client asking for the header fields and the text of one-part messages `numbers`.
+    static QByteArray textRequest(int tag, const QList<int> &numbers);
+    // The server's reply with a message's header and its text.
+    static QByteArray textReply(int number, const QByteArray &raw);
+    // The request, the replies for `messages`, and the OK.
+    static QList<QByteArray> textExchange(int tag, const Messages &messages);
 
 private:
     struct Conversation;

@@ -87,7 +87,7 @@ void tst_imapUntaggedFlood::floodOfRepliesToOneCommandIsRefused()
     m_server->addScenario(
         FakeImapServer::signedInOpening(1)
         + FakeImapServer::structureExchange(4, 1, 1, {{1, smallMessage(1)}})
-        + Script {FakeImapServer::wholeRequest(5, {1}), flood, flood, flood, "S: a5 OK done"});
+        + Script {FakeImapServer::textRequest(5, {1}), flood, flood, flood, "S: a5 OK done"});
     connectAndSignIn(1);
     QCOMPARE(m_client->FetchMessage(1, false), std::nullopt);
     QVERIFY2(m_client->FailureText().contains(QStringLiteral("more than 128 MB")),
@@ -107,8 +107,8 @@ void tst_imapUntaggedFlood::limitCountsEachCommandAfresh()
         const int tag = 2 + 2 * number;
         script += FakeImapServer::structureExchange(tag, number, number,
                                                     {{number, smallMessage(number)}});
-        script += {FakeImapServer::wholeRequest(tag + 1, {number}), unrelated,
-                   fetchData(number, smallMessage(number)),
+        script += {FakeImapServer::textRequest(tag + 1, {number}), unrelated,
+                   FakeImapServer::textReply(number, smallMessage(number)),
                    "S: a" + QByteArray::number(tag + 1) + " OK done"};
     }
     m_server->addScenario(script);

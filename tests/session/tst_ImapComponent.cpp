@@ -48,7 +48,7 @@ QByteArray structureRequest(int tag, int first, int last)
 Script fetchedAhead(int tag, int first, int last)
 {
     return structures(tag, first, last)
-        + FakeImapServer::wholeExchange(tag + 1, messages(first, last));
+        + FakeImapServer::textExchange(tag + 1, messages(first, last));
 }
 
 } // namespace
@@ -321,8 +321,8 @@ void tst_ImapComponent::noToOneFetch()
 {
     // The batch brings what it can; the message it could not bring is asked for on its own, so
     // that its failure is its own.
-    Script batch = FakeImapServer::wholeExchange(5, {{1, message(1)}, {3, message(3)}});
-    batch.first() = FakeImapServer::wholeRequest(5, {1, 2, 3});
+    Script batch = FakeImapServer::textExchange(5, {{1, message(1)}, {3, message(3)}});
+    batch.first() = FakeImapServer::textRequest(5, {1, 2, 3});
     batch.last() = "S: a5 NO Some messages could not be fetched";
     m_server->addScenario(
         FakeImapServer::signedInOpening(3) + structures(4, 1, 3) + batch
@@ -366,7 +366,10 @@ QByteArray structureReply(int number, const QByteArray &items)
     return "S: * " + QByteArray::number(number) + " FETCH (" + items + ')';
 }
 
-const QByteArray sectionOneRequest = " (BODY.PEEK[HEADER] BODY.PEEK[1.MIME] BODY.PEEK[1])";
+QByteArray sectionOneRequest()
+{
+    return " (BODY.PEEK[" + FakeImapServer::headerFields + "] BODY.PEEK[1.MIME] BODY.PEEK[1])";
+}
 
 } // namespace
 
@@ -393,8 +396,8 @@ void tst_ImapComponent::fetchesOnlyTheTextParts()
                                      + " \"alternative\" (\"boundary\" \"c\") NIL NIL NIL) "
                                        "RFC822.SIZE 900"),
                   "S: a4 OK Fetch completed."}
-        + FakeImapServer::wholeExchange(5, messages(1, 1))
-        + Script {"C: a6 FETCH 2:3" + sectionOneRequest, partsReply(2, mime, "Caf=C3=A9 two\r\n"),
+        + FakeImapServer::textExchange(5, messages(1, 1))
+        + Script {"C: a6 FETCH 2:3" + sectionOneRequest(), partsReply(2, mime, "Caf=C3=A9 two\r\n"),
                   partsReply(3, {}, "Plain three\n"), "S: a6 OK Fetch completed."});
     connectAndSignIn(3);
     QStringList bodies;
@@ -425,7 +428,7 @@ void tst_ImapComponent::wrongOrMissingStructureFallsBackToWholeMessage()
                       2, "RFC822.SIZE 300 BODYSTRUCTURE (" + plainPart + plainPart + " \"mixed\")"),
                   "S: a4 OK Fetch completed."}
         + FakeImapServer::wholeExchange(5, messages(1, 1))
-        + Script {"C: a6 FETCH 2" + sectionOneRequest,
+        + Script {"C: a6 FETCH 2" + sectionOneRequest(),
                   partsReply(2, "Content-Type: image/png\r\n\r\n", "iVBORw0KGgo="),
                   "S: a6 OK Fetch completed."}
         + FakeImapServer::wholeExchange(7, messages(2, 2)));
@@ -488,8 +491,8 @@ void tst_ImapComponent::byeMidRunDeliversEveryMessageOnce()
 void tst_ImapComponent::droppedMidLiteralReconnects()
 {
     m_server->addScenario(FakeImapServer::signedInOpening(1) + structures(4, 1, 1)
-                          + Script {FakeImapServer::wholeRequest(5, {1}),
-                                    "S: * 1 FETCH (BODY[] {500}\r\nFrom: half", "X"});
+                          + Script {FakeImapServer::textRequest(5, {1}),
+                                    "S: * 1 FETCH (BODY[TEXT] {500}\r\nhalf", "X"});
     m_server->addScenario(FakeImapServer::signedInOpening(1) + fetchedAhead(4, 1, 1));
     connectAndSignIn(1);
     const std::optional<MailMessage> fetched = client().FetchMessage(1, false);
@@ -583,7 +586,7 @@ void tst_ImapComponent::unreadableReplies()
     QFETCH(Script, reply);
     QFETCH(QString, failure);
     m_server->addScenario(FakeImapServer::signedInOpening(1) + structures(4, 1, 1)
-                          + Script {FakeImapServer::wholeRequest(5, {1})} + reply);
+                          + Script {FakeImapServer::textRequest(5, {1})} + reply);
     connectAndSignIn(1);
     QCOMPARE(client().FetchMessage(1, false), std::nullopt);
     QVERIFY2(client().FailureText().contains(failure), qPrintable(client().FailureText()));
@@ -596,13 +599,13 @@ void tst_ImapComponent::unreadableReplies()
 void tst_ImapComponent::reportsProgressOfASplitLiteral()
 {
     const QByteArray body = message(1) + QByteArray(20000, 'x') + "\r\n";
-    const QByteArray literal = FakeImapServer::literal(body);
-    const qsizetype half = literal.size() / 2;
-    m_server->addScenario(FakeImapServer::signedInOpening(1)
-                          + FakeImapServer::structureExchange(4, 1, 1, {{1, body}})
-                          + Script {FakeImapServer::wholeRequest(5, {1}),
-                                    "P: * 1 FETCH (BODY[] " + literal.left(half), "W: 150",
-                                    "S: " + literal.mid(half) + ")", "S: a5 OK done"});
+    // The reply as the server sends it, cut in the middle of the text's literal.
+    const QByteArray reply = FakeImapServer::textReply(1, body);
+    const qsizetype half = reply.size() - 10000;
+    m_server->addScenario(
+        FakeImapServer::signedInOpening(1) + FakeImapServer::structureExchange(4, 1, 1, {{1, body}})
+        + Script {FakeImapServer::textRequest(5, {1}), "P: " + reply.mid(3, half - 3), "W: 150",
+                  "S: " + reply.mid(half), "S: a5 OK done"});
     connectAndSignIn(1);
     QSignalSpy progress(m_client, &ImapComponent::PercentDone);
     const std::optional<MailMessage> fetched = client().FetchMessage(1, false);

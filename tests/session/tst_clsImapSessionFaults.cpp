@@ -23,7 +23,7 @@ Script fetched(int tag, int number)
 {
     const FakeImapServer::Messages one {{number, message(number)}};
     return FakeImapServer::structureExchange(tag, number, number, one)
-        + FakeImapServer::wholeExchange(tag + 1, one);
+        + FakeImapServer::textExchange(tag + 1, one);
 }
 
 QByteArray structureRequest(int tag, int number)
@@ -179,7 +179,7 @@ void tst_clsImapSessionFaults::refusedFetchIsSkipped()
     m_server->addScenario(
         FakeImapServer::signedInOpening(3)
         + FakeImapServer::structureExchange(4, 1, 1, {{1, message(1)}})
-        + Script {FakeImapServer::wholeRequest(5, {1}), "S: a5 NO Message unavailable",
+        + Script {FakeImapServer::textRequest(5, {1}), "S: a5 NO Message unavailable",
                   FakeImapServer::wholeRequest(6, {1}), "S: a6 NO Message unavailable"}
         + reselected(7, 3) + fetched(8, 2) + fetched(10, 3));
     m_prompts->expectNoBoxes();

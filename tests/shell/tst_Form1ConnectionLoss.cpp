@@ -28,7 +28,7 @@ Script fetched(int tag, int number)
 {
     const FakeImapServer::Messages one {{number, message(number)}};
     return FakeImapServer::structureExchange(tag, number, number, one)
-        + FakeImapServer::wholeExchange(tag + 1, one);
+        + FakeImapServer::textExchange(tag + 1, one);
 }
 
 } // namespace

@@ -12,6 +12,10 @@ constexpr int maxReconnects = 3;
 // Bounds on one FETCH of sections: servers limit the length of a command line.
 constexpr int maxMessagesPerBatch = 1000;
 constexpr qsizetype maxSequenceSetLength = 4000;
+// The header fields a row or the MIME reader looks at. Real mail carries kilobytes of other
+// fields (routing, signatures) that nothing here reads.
+const QByteArray headerFieldsItem = "BODY.PEEK[HEADER.FIELDS (FROM SUBJECT DATE MIME-VERSION "
+                                    "CONTENT-TYPE CONTENT-TRANSFER-ENCODING CONTENT-DISPOSITION)]";
 // What a part's MIME header and a message's header add to the sizes a body structure states.
 constexpr qint64 headerAllowance = 2048;
 
@@ -62,6 +66,16 @@ std::optional<QByteArray> stringItem(const QHash<QByteArray, ImapValue> &items,
     if (found == items.cend() || !found->isString())
         return std::nullopt;
     return found->bytes();
+}
+
+// Servers echo the field list as they like; any header item is the one asked for.
+std::optional<QByteArray> headerItem(const QHash<QByteArray, ImapValue> &items)
+{
+    for (auto it = items.cbegin(); it != items.cend(); ++it) {
+        if (it.key().startsWith("BODY[HEADER") && it->isString())
+            return it->bytes();
+    }
+    return std::nullopt;
 }
 
 // A part's MIME header, then its body. The header must end in an empty line for the two to be
@@ -329,14 +343,20 @@ MessagePrefetcher::Plan MessagePrefetcher::planFor(qint64 number,
         ? TextSections::locate(items.value("BODYSTRUCTURE"))
         : std::nullopt;
     const bool hasText = sections && (!sections->plain.isEmpty() || !sections->html.isEmpty());
-    if (!sections || (sections->singlePart && hasText)) {
-        // Unknown structure, or one text part that is the whole body anyway.
-        plan.whole = true;
+    if (!sections) {
+        plan.shape = Shape::Whole;
         plan.items = "(BODY.PEEK[])";
         plan.estimatedBytes = size.value_or(m_limits.bufferBytes);
         return plan;
     }
-    QByteArrayList fetched {"BODY.PEEK[HEADER]"};
+    if (sections->singlePart && hasText) {
+        plan.shape = Shape::HeaderAndText;
+        plan.items = '(' + headerFieldsItem + " BODY.PEEK[TEXT])";
+        plan.estimatedBytes = size.value_or(m_limits.bufferBytes);
+        return plan;
+    }
+    plan.shape = Shape::HeaderAndParts;
+    QByteArrayList fetched {headerFieldsItem};
     plan.estimatedBytes = headerAllowance;
     if (!sections->plain.isEmpty()) {
         plan.plainSection = sections->plain;
@@ -359,12 +379,17 @@ void MessagePrefetcher::absorbSections(const ImapReply &reply, const InFlight &r
         const QHash<QByteArray, ImapValue> items = found.value(plan.number);
         FetchedMessage message;
         bool complete = true;
-        if (plan.whole) {
+        if (plan.shape == Shape::Whole) {
             message.whole = stringItem(items, "BODY[]");
             complete = message.whole.has_value();
         } else {
-            message.header = stringItem(items, "BODY[HEADER]").value_or(QByteArray());
-            complete = items.contains("BODY[HEADER]");
+            const std::optional<QByteArray> header = headerItem(items);
+            message.header = header.value_or(QByteArray());
+            complete = header.has_value();
+            if (plan.shape == Shape::HeaderAndText) {
+                message.text = stringItem(items, "BODY[TEXT]");
+                complete = complete && message.text;
+            }
             if (!plan.plainSection.isEmpty()) {
                 message.plainPart = partItem(items, plan.plainSection);
                 complete = complete && message.plainPart;

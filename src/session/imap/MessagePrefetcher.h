@@ -79,6 +79,9 @@ public:
 
 private:
     enum class Kind { None, Structures, Sections };
+    // Whole: the structure is unknown. HeaderAndText: one text part, the body after the header.
+    // HeaderAndParts: the text parts of a multipart message.
+    enum class Shape { Whole, HeaderAndText, HeaderAndParts };
 
     // What to fetch of one message once its structure is known.
     struct Plan
@@ -87,7 +90,7 @@ private:
         QByteArray items; // the FETCH items, e.g. "(BODY.PEEK[])"
         QByteArray plainSection;
         QByteArray htmlSection;
-        bool whole = false;
+        Shape shape = Shape::Whole;
         qint64 estimatedBytes = 0;
     };
 
