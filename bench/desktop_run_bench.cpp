@@ -3,6 +3,11 @@
 //
 //   desktop_run_bench [LABEL]     (TESSALINE_IMAP_HOST, TESSALINE_CA_FILE, BENCH_USER,
 //                                  BENCH_PASSWORD name the server and the account)
+//
+// BENCH_SHOW_WINDOW=1 shows the window, so every repaint and list layout is paid as a user pays
+// it. BENCH_STOP_AFTER_MS=N clicks Stop N ms into the run and prints how late the click was
+// handled (stop_latency_ms: how long the run kept the event queued) and how long the run took to
+// end after it (stop_to_end_ms).
 
 #include "Form1.h"
 #include "Form1Controls.h"
@@ -14,6 +19,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -60,6 +66,8 @@ int main(int argc, char *argv[])
     timer.start();
     Form1 window;
     window.Form_Load();
+    if (qEnvironmentVariableIsSet("BENCH_SHOW_WINDOW"))
+        window.show();
     window.controls().Text7->setText(qEnvironmentVariable("BENCH_USER"));
     window.controls().Text6->setText(qEnvironmentVariable("BENCH_PASSWORD"));
     window.controls().PushButton17->click();
@@ -71,11 +79,25 @@ int main(int argc, char *argv[])
     if (argc > 1)
         window.LabelFilter = QString::fromLocal8Bit(argv[1]);
     const qint64 connectedMs = timer.elapsed();
+    qint64 stopDueMs = -1;
+    qint64 stopHandledMs = -1;
+    if (qEnvironmentVariableIsSet("BENCH_STOP_AFTER_MS")) {
+        const int stopAfterMs = qEnvironmentVariableIntValue("BENCH_STOP_AFTER_MS");
+        stopDueMs = connectedMs + stopAfterMs;
+        QTimer::singleShot(stopAfterMs, Qt::PreciseTimer, &window, [&] {
+            stopHandledMs = timer.elapsed();
+            window.controls().PushButton13->click();
+        });
+    }
     window.controls().PushButton13->click(); // returns when the run has ended
     const qint64 runMs = timer.elapsed() - connectedMs;
-    std::printf("rows=%lld done=%d connect_seconds=%.3f run_seconds=%.3f\n",
+    std::printf("rows=%lld done=%d connect_seconds=%.3f run_seconds=%.3f",
                 qlonglong(window.results().count()), prompts.done() ? 1 : 0, connectedMs / 1e3,
                 runMs / 1e3);
+    if (stopHandledMs >= 0)
+        std::printf(" stop_latency_ms=%lld stop_to_end_ms=%lld", stopHandledMs - stopDueMs,
+                    connectedMs + runMs - stopHandledMs);
+    std::printf("\n");
     Prompts::install(nullptr);
     return prompts.done() ? 0 : 1;
 }
