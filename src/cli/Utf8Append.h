@@ -3,6 +3,6 @@
 #include <QByteArray>
 #include <QStringView>
 
-// Appends `text` to `out` as UTF-8, the same bytes QString::toUtf8 gives. ASCII, the usual case
-// for mail text, is copied unit by unit without a temporary array.
+// Appends `text` to `out` as UTF-8, the same bytes QString::toUtf8 gives, encoded in place
+// without a temporary array.
 void AppendUtf8(QStringView text, QByteArray &out);
