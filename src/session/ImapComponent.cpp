@@ -84,6 +84,9 @@ struct ImapComponent::Private
     ImapReply run(const ImapCommand &command);
     ImapReply runResuming(const ImapCommand &command);
     ImapReply resume();
+    ImapReply connectAndReplay();
+    bool reuseSignedInConnection(const QString &host);
+    ImapReply runOnReused(const ImapCommand &command);
     void noteMailboxData(const ImapReply &reply);
     void forgetSession();
     bool refuseWhenBusy();
@@ -95,6 +98,7 @@ struct ImapComponent::Private
     bool encrypted = true;
     int port = 993;
     QString host;
+    int connectedPort = 0;
     int timeoutMs = defaultTimeoutMs;
     QString failure;
     int messageCount = 0;
@@ -104,6 +108,9 @@ struct ImapComponent::Private
     QList<QByteArray> linesBeforeSignIn; // the identification command
     std::optional<std::pair<QString, QString>> credentials;
     std::optional<QString> selectedMailbox;
+    // A connection kept signed in across OpenHost, and who it is signed in as: signing in as the
+    // same user again costs no round trip.
+    std::optional<std::pair<QString, QString>> reusable;
 };
 
 ImapReply ImapComponent::Private::wait()
@@ -191,8 +198,9 @@ ImapReply ImapComponent::Private::runResuming(const ImapCommand &command)
     return reply;
 }
 
-ImapReply ImapComponent::Private::resume()
+ImapReply ImapComponent::Private::connectAndReplay()
 {
+    reusable.reset();
     ImapReply reply = connectToServer();
     if (!reply.isOk())
         return reply;
@@ -202,6 +210,14 @@ ImapReply ImapComponent::Private::resume()
         if (reply.end != ImapReply::End::Completed)
             return reply;
     }
+    return reply;
+}
+
+ImapReply ImapComponent::Private::resume()
+{
+    ImapReply reply = connectAndReplay();
+    if (reply.end != ImapReply::End::Completed)
+        return reply;
     if (!credentials) // CloseConnection ran from an event handler meanwhile
         return ImapReply::ended(ImapReply::End::ClosedByClient,
                                 QStringLiteral("the connection was closed"));
@@ -224,9 +240,36 @@ void ImapComponent::Private::noteMailboxData(const ImapReply &reply)
     }
 }
 
+// The same server again, on a connection that is signed in and idle: kept, so that a run after
+// the count or the folder listing does not pay for a new connection and sign-in.
+bool ImapComponent::Private::reuseSignedInConnection(const QString &newHost)
+{
+    if (!credentials || newHost != host || port != connectedPort || !encrypted
+        || !connection.isOpen())
+        return false;
+    if (!fetchAhead.abandon() || !connection.isOpen() || connection.isRunning())
+        return false;
+    reusable = std::exchange(credentials, std::nullopt);
+    linesBeforeSignIn.clear();
+    selectedMailbox.reset();
+    messageCount = 0;
+    return true;
+}
+
+// A kept connection may have died while it was idle; then a new one takes its place.
+ImapReply ImapComponent::Private::runOnReused(const ImapCommand &command)
+{
+    const ImapReply reply = run(command);
+    if (reply.end != ImapReply::End::ConnectionLost || !reusable)
+        return reply;
+    const ImapReply connected = connectAndReplay();
+    return connected.isOk() ? run(command) : connected;
+}
+
 void ImapComponent::Private::forgetSession()
 {
     fetchAhead.forget();
+    reusable.reset();
     linesBeforeSignIn.clear();
     credentials.reset();
     selectedMailbox.reset();
@@ -268,6 +311,8 @@ int ImapComponent::OpenHost(const QString &host)
         return 0;
     BusyScope busy(this, d->busy);
     d->failure.clear();
+    if (d->reuseSignedInConnection(host))
+        return 1;
     d->forgetSession();
     if (!d->encrypted) {
         d->failure = QStringLiteral("unencrypted connections are refused: the password would "
@@ -275,6 +320,7 @@ int ImapComponent::OpenHost(const QString &host)
         return 0;
     }
     d->host = host;
+    d->connectedPort = d->port;
     const ImapReply reply = d->connectToServer();
     if (reply.end == ImapReply::End::Destroyed)
         return 0;
@@ -294,7 +340,7 @@ QString ImapComponent::SendRawLine(const QString &commandLine)
         d->failure = QStringLiteral("a command line must be one non-empty line");
         return {};
     }
-    const ImapReply reply = d->run(ImapCommand::rawLine(line));
+    const ImapReply reply = d->runOnReused(ImapCommand::rawLine(line));
     if (reply.end == ImapReply::End::Destroyed)
         return {};
     d->failure = reply.failureText();
@@ -314,6 +360,20 @@ int ImapComponent::SignIn(const QString &user, const QString &password)
     if (!ImapCommand::canCarry(user.toUtf8()) || !ImapCommand::canCarry(password.toUtf8())) {
         d->failure = QStringLiteral("a user name or password cannot hold a NUL character");
         return 0;
+    }
+    if (d->reusable && *d->reusable == std::pair(user, password)) {
+        d->credentials = std::exchange(d->reusable, std::nullopt);
+        return 1;
+    }
+    if (d->reusable) {
+        // Signed in as someone else: only a new connection can sign in again.
+        const ImapReply connected = d->connectAndReplay();
+        if (connected.end == ImapReply::End::Destroyed)
+            return 0;
+        if (!connected.isOk()) {
+            d->failure = connected.failureText();
+            return 0;
+        }
     }
     const ImapReply reply = d->run(loginCommand(user, password));
     if (reply.end == ImapReply::End::Destroyed)

@@ -27,6 +27,8 @@ public:
     void SetPort(int port);
     // Connects to `host` (the port set before). TESSALINE_IMAP_HOST ("host" or "host:port")
     // overrides both; TESSALINE_CA_FILE adds a trusted CA. Certificates are always verified.
+    // A connection to the same server that is signed in and idle is kept; signing in on it as
+    // the same user then succeeds at once, as another user opens a new connection.
     int OpenHost(const QString &host);
     // Sends one command line (the tag is added) and returns the reply lines up to and including
     // the tagged completion, joined with CR LF; empty when nothing usable came back.

@@ -35,10 +35,10 @@ void tst_CliInterrupt::interruptedRunKeepsTheOutputFile()
     QFETCH(bool, terminate);
     FakeImapServer server;
     QVERIFY2(server.listen(), qPrintable(server.errorString()));
-    // Sign-in and count, then the run's own sign-in; its first fetch is never answered.
-    server.addScenario(FakeImapServer::signedInOpening(2));
-    server.addScenario(FakeImapServer::signedInOpening(2)
-                       + QList<QByteArray> {"C: a4 FETCH 1:2 (RFC822.SIZE BODYSTRUCTURE)"});
+    // Sign-in and count, then the run's own sign-in on the same connection; its first fetch is
+    // never answered.
+    server.addScenario(FakeImapServer::signedInOpening(2) + FakeImapServer::signedInAgain(4, 2)
+                       + QList<QByteArray> {"C: a6 FETCH 1:2 (RFC822.SIZE BODYSTRUCTURE)"});
 
     QTemporaryDir dir;
     const QString output = dir.filePath(u"rows.txt"_s);

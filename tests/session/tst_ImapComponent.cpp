@@ -73,6 +73,9 @@ private Q_SLOTS:
     void listsFoldersDecodedInServerOrder();
     void failedListing();
     void noToOneFetch();
+    void signedInConnectionIsKept();
+    void keptConnectionThatDiedIsReplaced();
+    void anotherUserGetsANewConnection();
     void fetchesOnlyTheTextParts();
     void wrongOrMissingStructureFallsBackToWholeMessage();
     void unreadableStructureCostsOnlyItsWindow();
@@ -315,6 +318,55 @@ void tst_ImapComponent::failedListing()
     QVERIFY(client().FailureText().contains(QStringLiteral("Not logged in")));
     QCOMPARE(client().ListFolders(QString(), QStringLiteral("*")), std::optional(QStringList()));
     QVERIFY(m_server->isAllScenarioDone());
+}
+
+void tst_ImapComponent::signedInConnectionIsKept()
+{
+    // Signing in again as the same user to the same server costs neither a connection nor a
+    // LOGIN. The fetch ahead still running is waited out first, and what the first selection
+    // fetched is not served to the second.
+    m_server->addScenario(FakeImapServer::signedInOpening(2) + fetchedAhead(4, 1, 1)
+                          + structures(6, 2, 2) + FakeImapServer::signedInAgain(7, 2)
+                          + fetchedAhead(9, 1, 1) + Script {structureRequest(11, 2, 2)});
+    connectAndSignIn(2);
+    client().setFetchAheadLimits(1, 1, 1);
+    QVERIFY2(client().FetchMessage(1, false), qPrintable(client().FailureText()));
+    connectAndSignIn(2);
+    QVERIFY2(client().FetchMessage(1, false), qPrintable(client().FailureText()));
+    QTRY_VERIFY(m_server->isAllScenarioDone());
+    QCOMPARE(m_server->connectionCount(), 1);
+    QCOMPARE(m_server->mismatches(), QStringList());
+}
+
+void tst_ImapComponent::keptConnectionThatDiedIsReplaced()
+{
+    m_server->addScenario(FakeImapServer::signedInOpening(1)
+                          + Script {"C: a4 ID (\"GUID\" \"1\")", "X"});
+    m_server->addScenario(FakeImapServer::signedInOpening(1) + fetchedAhead(4, 1, 1));
+    connectAndSignIn(1);
+    connectAndSignIn(1);
+    const std::optional<MailMessage> fetched = client().FetchMessage(1, false);
+    QVERIFY2(fetched, qPrintable(client().FailureText()));
+    QCOMPARE(m_server->connectionCount(), 2);
+    QVERIFY(m_server->isAllScenarioDone());
+    QCOMPARE(m_server->mismatches(), QStringList());
+}
+
+void tst_ImapComponent::anotherUserGetsANewConnection()
+{
+    Script other = FakeImapServer::signedInOpening(1);
+    other.replace(4, "C: a2 LOGIN other pass");
+    m_server->addScenario(FakeImapServer::signedInOpening(1)
+                          + FakeImapServer::signedInAgain(4, 1).mid(0, 3));
+    m_server->addScenario(other);
+    connectAndSignIn(1);
+    QCOMPARE(client().OpenHost(QStringLiteral("imap.gmail.com")), 1);
+    QVERIFY(!client().SendRawLine(QStringLiteral("ID (\"GUID\" \"1\")")).isEmpty());
+    QCOMPARE(client().SignIn(QStringLiteral("other"), QStringLiteral("pass")), 1);
+    QCOMPARE(client().OpenMailbox(QString()), 1);
+    QCOMPARE(m_server->connectionCount(), 2);
+    QVERIFY(m_server->isAllScenarioDone());
+    QCOMPARE(m_server->mismatches(), QStringList());
 }
 
 void tst_ImapComponent::noToOneFetch()

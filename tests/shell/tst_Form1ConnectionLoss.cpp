@@ -55,11 +55,11 @@ void tst_Form1ConnectionLoss::initTestCase()
 
 void tst_Form1ConnectionLoss::lostConnectionIsReportedAndRowsKept()
 {
-    // The run signs in and counts (first connection), then signs in again and reads: message 1
-    // arrives, and the server vanishes while message 2 is asked for.
-    m_server.addScenario(FakeImapServer::signedInOpening(3));
-    m_server.addScenario(FakeImapServer::signedInOpening(3) + fetched(4, 1)
-                         + Script {FakeImapServer::structureExchange(6, 2, 2, {}).first(), "X"});
+    // The run signs in and counts, then signs in again on the same connection and reads:
+    // message 1 arrives, and the server vanishes while message 2 is asked for.
+    m_server.addScenario(FakeImapServer::signedInOpening(3) + FakeImapServer::signedInAgain(4, 3)
+                         + fetched(6, 1)
+                         + Script {FakeImapServer::structureExchange(8, 2, 2, {}).first(), "X"});
     for (int attempt = 0; attempt < 12; ++attempt)
         m_server.addScenario({"X"}); // every attempt to come back finds it gone again
     ScriptedPrompts prompts;

@@ -40,7 +40,7 @@ public:
     struct Limits
     {
         qint64 bufferBytes = qint64(4) << 20; // fetched ahead and not yet handed out
-        int firstWindow = 250; // structures asked for at the start, for an early first row
+        int firstWindow = 500; // structures asked for at the start, for an early first row
         int window = 2000; // structures asked for at a time afterwards
     };
 
