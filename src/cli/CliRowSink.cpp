@@ -29,15 +29,28 @@ CliRowSink::CliRowSink(OutputFormat format, ResultDestination &destination, bool
 
 void CliRowSink::append(const QString &text)
 {
-    ++m_rowCount;
     if (m_index)
         m_index->insert(text);
+    if (streams())
+        return addStreamed(text);
+    ++m_rowCount;
+    if (!m_failed)
+        m_wholeRows.append(text);
+}
+
+void CliRowSink::appendPart(QStringView text)
+{
+    // Only a streamed row without an index can go on without being copied.
+    if (m_index || !streams())
+        return append(text.toString());
+    addStreamed(text);
+}
+
+void CliRowSink::addStreamed(QStringView text)
+{
+    ++m_rowCount;
     if (m_failed)
         return;
-    if (!streams()) {
-        m_wholeRows.append(text);
-        return;
-    }
     appendFormatted(text);
     if (m_pending.size() >= BatchBytes)
         writePending();
@@ -56,7 +69,7 @@ bool CliRowSink::begin()
     return !m_failed;
 }
 
-void CliRowSink::appendFormatted(const QString &text)
+void CliRowSink::appendFormatted(QStringView text)
 {
     if (m_format == OutputFormat::JsonLines)
         AppendJsonLine(text, m_pending);

@@ -21,6 +21,7 @@ public:
     CliRowSink(OutputFormat format, ResultDestination &destination, bool keepIndex);
 
     void append(const QString &text) override;
+    void appendPart(QStringView text) override;
     bool contains(const QString &text) const override;
 
     // Starts the output (streaming formats); false when the destination cannot be opened.
@@ -32,7 +33,8 @@ public:
 
 private:
     bool streams() const { return m_format != OutputFormat::Csv; }
-    void appendFormatted(const QString &text);
+    void addStreamed(QStringView text);
+    void appendFormatted(QStringView text);
     void writePending();
 
     OutputFormat m_format;

@@ -30,12 +30,11 @@ void SetListEnabled(const ExtractionHooks &hooks, bool enabled)
 
 // Adds the body line when `wanted` says so, with the list disabled around the test and add.
 template<typename Wanted>
-void AddBodyLineIf(const QString &line, RowSink &rows, const ExtractionHooks &hooks,
-                   Wanted &&wanted)
+void AddBodyLineIf(QStringView line, RowSink &rows, const ExtractionHooks &hooks, Wanted &&wanted)
 {
     SetListEnabled(hooks, false);
     if (wanted(line))
-        rows.append(line);
+        rows.appendPart(line);
     SetListEnabled(hooks, true);
 }
 
@@ -46,22 +45,22 @@ void AllEmailDataRows(const MailListing &message, RowSink &rows, const Extractio
             rows.append(*field);
     }
     rows.append(message.PlainTextBody);
-    for (const QString &line : BodyLines(message.PlainTextBody))
-        AddBodyLineIf(line, rows, hooks, [](const QString &) { return true; });
+    for (const QStringView line : BodyLineViews(message.PlainTextBody))
+        AddBodyLineIf(line, rows, hooks, [](QStringView) { return true; });
 }
 
 // Header fields and body lines whose containment of `search` equals `containing`.
 void ContainmentRows(const MailListing &message, const QString &search, bool containing,
                      RowSink &rows, const ExtractionHooks &hooks)
 {
-    const auto wanted = [&search, containing](const QString &text) {
+    const auto wanted = [&search, containing](QStringView text) {
         return ContainsText(text, search) == containing;
     };
     for (const QString *field : HeaderFields(message)) {
         if (!field->isEmpty() && wanted(*field))
             rows.append(*field);
     }
-    for (const QString &line : BodyLines(message.PlainTextBody))
+    for (const QStringView line : BodyLineViews(message.PlainTextBody))
         AddBodyLineIf(line, rows, hooks, wanted);
 }
 
@@ -72,11 +71,10 @@ void LineNumberRows(const MailListing &message, const QString &entry, RowSink &r
     if (!numbers.failure.isEmpty() && hooks.reportFailure)
         hooks.reportFailure(StepFailure(numbers.failure));
     qsizetype lineNumber = 0;
-    for (const QString &line : BodyLines(message.PlainTextBody)) {
+    for (const QStringView line : BodyLineViews(message.PlainTextBody)) {
         ++lineNumber;
         LetEventsRun(hooks);
-        AddBodyLineIf(line, rows, hooks,
-                      [&](const QString &) { return numbers.picks(lineNumber); });
+        AddBodyLineIf(line, rows, hooks, [&](QStringView) { return numbers.picks(lineNumber); });
     }
 }
 

@@ -7,7 +7,14 @@ QStringList BodyLines(const QString &body)
     return body.split(QStringLiteral("\r\n"), Qt::KeepEmptyParts);
 }
 
-QString LowerCaseSameLength(const QString &text)
+QList<QStringView> BodyLineViews(const QString &body)
+{
+    if (body.isEmpty())
+        return {};
+    return QStringView(body).split(u"\r\n", Qt::KeepEmptyParts);
+}
+
+QString LowerCaseSameLength(QStringView text)
 {
     // QString::toLower may lengthen a text (a dotted capital I becomes two units); marker
     // positions found in the lowered text must stay valid in the original.
@@ -33,7 +40,7 @@ QString LowerCaseSameLength(const QString &text)
     return lowered;
 }
 
-bool ContainsText(const QString &text, const QString &search)
+bool ContainsText(QStringView text, QStringView search)
 {
     if (text.isEmpty())
         return false;

@@ -82,6 +82,8 @@ private Q_SLOTS:
     void utf8AppendMatchesToUtf8();
     void fileEqualsOutputModuleText_data();
     void fileEqualsOutputModuleText();
+    void partsWrittenLikeRows_data();
+    void partsWrittenLikeRows();
     void emptyResult_data();
     void emptyResult();
     void duplicateIndexOnlyWhenAsked();
@@ -169,6 +171,36 @@ void tst_CliRowSink::fileEqualsOutputModuleText()
     QVERIFY(written == Expected(format, rows));
     if (format == OutputFormat::JsonLines)
         QCOMPARE(ParseJsonLines(written), rows);
+}
+
+void tst_CliRowSink::partsWrittenLikeRows_data()
+{
+    QTest::addColumn<OutputFormat>("format");
+    QTest::addColumn<bool>("keepIndex");
+    QTest::newRow("lines") << OutputFormat::Lines << false;
+    QTest::newRow("csv") << OutputFormat::Csv << false;
+    QTest::newRow("jsonl") << OutputFormat::JsonLines << false;
+    QTest::newRow("jsonl, duplicates hidden") << OutputFormat::JsonLines << true;
+}
+
+// Body lines arrive as views into the body: the file must not tell them from whole rows.
+void tst_CliRowSink::partsWrittenLikeRows()
+{
+    QFETCH(OutputFormat, format);
+    QFETCH(bool, keepIndex);
+    const QString path = m_dir.filePath(u"parts-%1-%2"_s.arg(int(format)).arg(keepIndex));
+    const QStringList rows = ManyRows();
+    const QString body = rows.join(u"\r\n"_s);
+    {
+        ResultDestination destination(path);
+        CliRowSink sink(format, destination, keepIndex);
+        QVERIFY(sink.begin());
+        for (const QStringView line : QStringView(body).split(u"\r\n"))
+            sink.appendPart(line);
+        QCOMPARE(sink.contains(rows.first()), keepIndex);
+        QVERIFY(sink.finish());
+    }
+    QVERIFY(ReadAll(path) == Expected(format, body.split(u"\r\n"_s)));
 }
 
 void tst_CliRowSink::emptyResult_data()

@@ -39,6 +39,10 @@ void tst_TextRules::bodyLines()
     QFETCH(QString, body);
     QFETCH(QStringList, lines);
     QCOMPARE(BodyLines(body), lines);
+    QStringList viewed;
+    for (const QStringView line : BodyLineViews(body))
+        viewed.append(line.toString());
+    QCOMPARE(viewed, lines);
 }
 
 void tst_TextRules::containsText_data()
