@@ -32,6 +32,8 @@ void tst_TextRules::bodyLines_data()
         << u"a\r\n\r\nb"_s << QStringList {u"a"_s, QString(), u"b"_s};
     QTest::newRow("LF CR is no pair") << u"a\n\rb"_s << QStringList {u"a\n\rb"_s};
     QTest::newRow("only a pair") << u"\r\n"_s << QStringList {QString(), QString()};
+    QTest::newRow("CR before a pair stays in its line")
+        << u"a\r\r\nb\r"_s << QStringList {u"a\r"_s, u"b\r"_s};
 }
 
 void tst_TextRules::bodyLines()
