@@ -27,6 +27,7 @@ void ResultListModel::clear()
     m_checked.clear();
     m_index.clear();
     m_announced = 0;
+    m_sinceLastBatch.invalidate();
     endResetModel();
 }
 
@@ -68,7 +69,8 @@ int ResultListModel::nextBatchDelay() const
 {
     if (!m_sinceLastBatch.isValid())
         return 0;
-    return int(std::max<qint64>(0, BatchIntervalMs - m_sinceLastBatch.elapsed()));
+    const qint64 interval = std::max<qint64>(BatchIntervalMs, m_announced / RowsPerBatchMs);
+    return int(std::max<qint64>(0, interval - m_sinceLastBatch.elapsed()));
 }
 
 int ResultListModel::rowCount(const QModelIndex &parent) const

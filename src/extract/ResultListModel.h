@@ -11,9 +11,10 @@
 
 // The result list: one text and one check state per row, rows appended at the end. An index of
 // the row texts, built as contains() is asked, answers it at any size. New rows reach views in
-// batches, at most one every BatchIntervalMs (a list view lays out all its rows again for each),
-// or at flushPendingRows(). count(), text(), checked() and contains() see every row, announced or
-// not; rowCount() is what views have been told.
+// batches, or at flushPendingRows(). A list view lays out all its rows again for each batch, so
+// batches come at most every BatchIntervalMs, and further apart on a long list: one per
+// RowsPerBatchMs rows in milliseconds. count(), text(), checked() and contains() see every row,
+// announced or not; rowCount() is what views have been told.
 class ResultListModel final : public QAbstractListModel, public RowSink
 {
     Q_OBJECT
@@ -21,6 +22,7 @@ class ResultListModel final : public QAbstractListModel, public RowSink
 
 public:
     static constexpr int BatchIntervalMs = 100;
+    static constexpr int RowsPerBatchMs = 2500;
 
     explicit ResultListModel(QObject *parent = nullptr);
 
