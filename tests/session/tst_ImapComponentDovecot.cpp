@@ -39,6 +39,7 @@ private Q_SLOTS:
     void fetchesWhatWasSeeded_data();
     void fetchesWhatWasSeeded();
     void leavesMessagesUnseen();
+    void signInSwitchesCompressionOn();
     void missingMessage();
 
 private:
@@ -228,6 +229,16 @@ void tst_ImapComponentDovecot::fetchesWhatWasSeeded()
         const bool htmlOnly = seeded->plainTextBody == seeded->htmlTextBody;
         QCOMPARE(fetched->htmlTextBody, html || htmlOnly ? seeded->htmlTextBody : QString());
     }
+}
+
+void tst_ImapComponentDovecot::signInSwitchesCompressionOn()
+{
+    connectAndSignIn();
+    // The server says so when asked a second time, over the compressed stream.
+    const QString again = m_client->SendRawLine(QStringLiteral("COMPRESS DEFLATE"));
+    QVERIFY2(again.contains(QStringLiteral("COMPRESSIONACTIVE")), qPrintable(again));
+    QCOMPARE(m_client->OpenMailbox(QStringLiteral("INBOX")), 1);
+    QVERIFY2(m_client->FetchMessage(1, false), qPrintable(m_client->FailureText()));
 }
 
 void tst_ImapComponentDovecot::leavesMessagesUnseen()

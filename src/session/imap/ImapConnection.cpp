@@ -1,5 +1,6 @@
 #include "ImapConnection.h"
 
+#include "DeflateStream.h"
 #include "ImapCommand.h"
 #include "ImapLimits.h"
 #include "ImapParseError.h"
@@ -16,6 +17,9 @@ namespace {
 
 // How long a polite LOGOUT may keep a socket alive after the connection was given up.
 constexpr int logoutGraceMs = 3000;
+// Compressed input is inflated this much at a time, so that a few bytes that inflate to a
+// flood meet the framer's limits before they fill memory.
+constexpr qsizetype inflateStepBytes = 256 * 1024;
 
 QByteArray loggable(const QByteArray &raw)
 {
@@ -47,6 +51,8 @@ void ImapConnection::open(const ServerAddress &address)
     m_reply = ImapReply();
     m_reply.commandName = "CONNECT";
     m_untaggedBytes = 0;
+    m_compression.reset();
+    m_compressionAccepted = false;
 
     m_socket = new QSslSocket(this);
     QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
@@ -78,8 +84,16 @@ void ImapConnection::send(const ImapCommand &command)
 
 void ImapConnection::writePart(const QByteArray &part)
 {
-    if (m_socket->write(part) != part.size())
+    const QByteArray bytes = encoded(part);
+    if (bytes.isEmpty() || m_socket->write(bytes) != bytes.size())
         drop(ImapReply::End::ConnectionLost, m_socket->errorString());
+}
+
+QByteArray ImapConnection::encoded(const QByteArray &bytes)
+{
+    if (!m_compression)
+        return bytes;
+    return m_compression->compress(bytes).value_or(QByteArray());
 }
 
 void ImapConnection::drop(ImapReply::End end, const QString &reason)
@@ -109,7 +123,7 @@ void ImapConnection::logout()
         return;
     }
     qCDebug(lcImap) << "C: LOGOUT";
-    socket->write('a' + QByteArray::number(++m_tagCounter) + " LOGOUT\r\n");
+    socket->write(encoded('a' + QByteArray::number(++m_tagCounter) + " LOGOUT\r\n"));
     connect(socket, &QSslSocket::disconnected, socket, &QObject::deleteLater);
     QTimer::singleShot(logoutGraceMs, socket, [socket] {
         socket->abort();
@@ -140,15 +154,8 @@ void ImapConnection::readIncoming()
     if (bytes.isEmpty())
         return;
     Q_EMIT bytesArrived();
-    m_framer.append(bytes);
     try {
-        while (m_socket) {
-            const std::optional<QByteArray> raw = m_framer.takeResponse();
-            if (!raw)
-                break;
-            qCDebug(lcImap).noquote() << "S:" << loggable(*raw);
-            handleResponse(ImapResponse::parse(*raw));
-        }
+        receive(bytes);
     } catch (const ImapParseError &error) {
         qCWarning(lcImap).noquote() << error.description() << "in" << loggable(error.line());
         // The stream cannot be trusted past an unreadable reply.
@@ -156,6 +163,47 @@ void ImapConnection::readIncoming()
         return;
     }
     reportLiteralProgress();
+}
+
+void ImapConnection::receive(const QByteArray &bytes)
+{
+    if (m_compression) {
+        receiveCompressed(bytes);
+        return;
+    }
+    m_framer.append(bytes);
+    takeResponses();
+    if (m_compressionAccepted && m_socket) {
+        // What followed the server's OK in the same read is already compressed.
+        m_compressionAccepted = false;
+        m_compression = std::make_unique<DeflateStream>();
+        receiveCompressed(m_framer.takeUnframed());
+    }
+}
+
+void ImapConnection::receiveCompressed(const QByteArray &bytes)
+{
+    m_compression->pushCompressed(bytes);
+    while (m_socket) {
+        const std::optional<QByteArray> inflated = m_compression->pullInflated(inflateStepBytes);
+        if (!inflated)
+            throw ImapParseError("the compressed stream is corrupt", {}, 0);
+        if (inflated->isEmpty())
+            break;
+        m_framer.append(*inflated);
+        takeResponses();
+    }
+}
+
+void ImapConnection::takeResponses()
+{
+    while (m_socket && !m_compressionAccepted) {
+        const std::optional<QByteArray> raw = m_framer.takeResponse();
+        if (!raw)
+            break;
+        qCDebug(lcImap).noquote() << "S:" << loggable(*raw);
+        handleResponse(ImapResponse::parse(*raw));
+    }
 }
 
 void ImapConnection::reportLiteralProgress()
@@ -234,6 +282,8 @@ void ImapConnection::handleTagged(const ImapResponse &response)
     }
     m_pendingParts.clear();
     m_reply.completion = response;
+    if (m_reply.commandName == "COMPRESS" && response.name == "OK" && !m_compression)
+        m_compressionAccepted = true;
     finish(ImapReply::End::Completed);
 }
 

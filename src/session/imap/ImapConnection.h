@@ -8,6 +8,10 @@
 #include <QObject>
 #include <QSslError>
 
+#include <memory>
+
+class DeflateStream;
+
 class ImapCommand;
 class QSslSocket;
 struct ServerAddress;
@@ -56,6 +60,10 @@ Q_SIGNALS:
 
 private:
     void readIncoming();
+    void receive(const QByteArray &bytes);
+    void receiveCompressed(const QByteArray &bytes);
+    void takeResponses();
+    QByteArray encoded(const QByteArray &bytes);
     void reportLiteralProgress();
     void handleResponse(const ImapResponse &response);
     void handleGreeting(const ImapResponse &response);
@@ -85,4 +93,7 @@ private:
     QByteArray m_byeText;
     int m_lastPercent = -1;
     qint64 m_untaggedBytes = 0; // collected for the running exchange
+    // After COMPRESS DEFLATE: every byte either way goes through this.
+    std::unique_ptr<DeflateStream> m_compression;
+    bool m_compressionAccepted = false; // the server's next byte is compressed
 };

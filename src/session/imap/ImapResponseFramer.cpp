@@ -116,6 +116,13 @@ qint64 ImapResponseFramer::literalReceived() const
     return qBound<qint64>(0, m_buffer.size() - literalStart, m_literalSize);
 }
 
+QByteArray ImapResponseFramer::takeUnframed()
+{
+    const QByteArray rest = m_buffer.mid(m_start);
+    clear();
+    return rest;
+}
+
 void ImapResponseFramer::clear()
 {
     m_buffer.clear();

@@ -24,6 +24,8 @@ public:
     qsizetype pendingBytes() const { return m_buffer.size() - m_start; }
 
     void clear();
+    // Every byte held past the replies taken so far; the framer is empty afterwards.
+    QByteArray takeUnframed();
 
 private:
     void enterLiteral(qsizetype lineEnd, qint64 size);
