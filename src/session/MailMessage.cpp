@@ -5,6 +5,8 @@
 
 #include <gmime/gmime.h>
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 #include <mutex>
 
@@ -56,12 +58,34 @@ std::optional<QString> fromCharset(const QByteArray &bytes, const char *charset)
     return takeUtf8(converted);
 }
 
+bool isAscii(const QByteArray &bytes)
+{
+    return std::all_of(bytes.cbegin(), bytes.cend(),
+                       [](char byte) { return static_cast<unsigned char>(byte) < 0x80; });
+}
+
+// Charsets that write the 128 ASCII characters as ASCII bytes (not UTF-16, UTF-7 or EBCDIC).
+bool isAsciiCompatible(const char *charset)
+{
+    if (!charset)
+        return true;
+    const char *name = g_mime_charset_iconv_name(charset);
+    for (const char *prefix : {"US-ASCII", "ANSI_X3.4", "ASCII", "ISO-8859-", "UTF-8", "CP125",
+                               "WINDOWS-125", "KOI8-"}) {
+        if (g_ascii_strncasecmp(name, prefix, strlen(prefix)) == 0)
+            return true;
+    }
+    return false;
+}
+
 // A label nobody knows, or bytes the label cannot describe (8-bit text sent as "us-ascii"),
 // fall back to reading the bytes as if unlabelled instead of losing the text.
 QString decodeCharset(const QByteArray &bytes, const char *charset, GMimeParserOptions *options)
 {
     if (bytes.isEmpty())
         return {};
+    if (isAsciiCompatible(charset) && isAscii(bytes))
+        return QString::fromLatin1(bytes); // the same text through any such charset
     if (charset && g_ascii_strcasecmp(g_mime_charset_iconv_name(charset), "UTF-8") == 0)
         return QString::fromUtf8(bytes); // a stray bad byte shows as U+FFFD, nothing is dropped
     if (charset) {
@@ -87,15 +111,22 @@ QByteArray transferDecoded(GMimePart *part)
 // they still split into lines. Lone CRs are left as they are.
 QString withCrLfLineBreaks(const QString &text)
 {
+    qsizetype lineFeed = text.indexOf(u'\n');
+    while (lineFeed > 0 && text.at(lineFeed - 1) == u'\r')
+        lineFeed = text.indexOf(u'\n', lineFeed + 1);
+    if (lineFeed < 0)
+        return text; // the usual case: nothing to change
     QString result;
     result.reserve(text.size() + text.size() / 16);
-    QChar previous;
-    for (const QChar character : text) {
-        if (character == u'\n' && previous != u'\r')
-            result += u'\r';
-        result += character;
-        previous = character;
+    qsizetype copied = 0;
+    for (; lineFeed >= 0; lineFeed = text.indexOf(u'\n', lineFeed + 1)) {
+        if (lineFeed > 0 && text.at(lineFeed - 1) == u'\r')
+            continue;
+        result += QStringView(text).mid(copied, lineFeed - copied);
+        result += u'\r';
+        copied = lineFeed;
     }
+    result += QStringView(text).mid(copied);
     return result;
 }
 

@@ -43,45 +43,54 @@ QByteArray sectionItem(const QByteArray &section)
 }
 
 // The items of every FETCH reply about `number`, merged: a server may split them.
-QHash<qint64, QHash<QByteArray, ImapValue>> itemsByMessage(const ImapReply &reply, qint64 first,
-                                                           qint64 last)
+// The items of one message's FETCH replies: a handful, so a list beats a hash.
+using FetchItems = QList<std::pair<QByteArray, ImapValue>>;
+
+const ImapValue *findItem(const FetchItems &items, const QByteArray &name)
 {
-    QHash<qint64, QHash<QByteArray, ImapValue>> found;
+    for (const auto &[itemName, value] : items) {
+        if (itemName == name)
+            return &value;
+    }
+    return nullptr;
+}
+
+QHash<qint64, FetchItems> itemsByMessage(const ImapReply &reply, qint64 first, qint64 last)
+{
+    QHash<qint64, FetchItems> found;
     for (const ImapResponse &response : reply.untagged) {
         if (response.name != "FETCH" || !response.number || *response.number < first
             || *response.number > last || response.values.isEmpty())
             continue;
-        QHash<QByteArray, ImapValue> &items = found[*response.number];
+        FetchItems &items = found[*response.number];
         const QList<ImapValue> &list = response.values.first().items();
         for (qsizetype i = 0; i + 1 < list.size(); i += 2)
-            items.insert(list.at(i).bytes().toUpper(), list.at(i + 1));
+            items.append({list.at(i).bytes().toUpper(), list.at(i + 1)});
     }
     return found;
 }
 
-std::optional<QByteArray> stringItem(const QHash<QByteArray, ImapValue> &items,
-                                     const QByteArray &name)
+std::optional<QByteArray> stringItem(const FetchItems &items, const QByteArray &name)
 {
-    const auto found = items.constFind(name);
-    if (found == items.cend() || !found->isString())
+    const ImapValue *found = findItem(items, name);
+    if (!found || !found->isString())
         return std::nullopt;
     return found->bytes();
 }
 
 // Servers echo the field list as they like; any header item is the one asked for.
-std::optional<QByteArray> headerItem(const QHash<QByteArray, ImapValue> &items)
+std::optional<QByteArray> headerItem(const FetchItems &items)
 {
-    for (auto it = items.cbegin(); it != items.cend(); ++it) {
-        if (it.key().startsWith("BODY[HEADER") && it->isString())
-            return it->bytes();
+    for (const auto &[name, value] : items) {
+        if (name.startsWith("BODY[HEADER") && value.isString())
+            return value.bytes();
     }
     return std::nullopt;
 }
 
 // A part's MIME header, then its body. The header must end in an empty line for the two to be
 // told apart again; a server that leaves the header out gives the defaults (plain ASCII text).
-std::optional<QByteArray> partItem(const QHash<QByteArray, ImapValue> &items,
-                                   const QByteArray &section)
+std::optional<QByteArray> partItem(const FetchItems &items, const QByteArray &section)
 {
     const std::optional<QByteArray> body = stringItem(items, "BODY[" + section + ']');
     if (!body)
@@ -202,15 +211,16 @@ bool MessagePrefetcher::startSections(qint64 number)
     InFlight request {Kind::Sections, 0, 0, {}};
     QList<qint64> numbers;
     qint64 bytes = 0;
+    qsizetype setLength = 0; // at most: every number written out with its separator
     for (auto it = from; it != m_planned.cend(); ++it) {
         if (it->items != items)
             continue;
         if (!numbers.isEmpty()
             && (bytes + it->estimatedBytes > m_limits.bufferBytes
-                || numbers.size() >= maxMessagesPerBatch
-                || sequenceSet(numbers).size() > maxSequenceSetLength))
+                || numbers.size() >= maxMessagesPerBatch || setLength > maxSequenceSetLength))
             break;
         bytes += it->estimatedBytes;
+        setLength += QByteArray::number(it->number).size() + 1;
         numbers.append(it->number);
         request.plans.append(*it);
     }
@@ -326,22 +336,23 @@ void MessagePrefetcher::absorbStructures(const ImapReply &reply, const InFlight 
     const auto found = itemsByMessage(reply, request.first, request.last);
     for (qint64 number = request.first; number <= request.last; ++number) {
         const auto items = found.constFind(number);
-        if (items == found.cend())
+        if (items == found.cend()) {
             m_singly.insert(number);
-        else
-            m_planned.append(planFor(number, *items));
+            continue;
+        }
+        const ImapValue *size = findItem(*items, "RFC822.SIZE");
+        m_planned.append(planFor(number, findItem(*items, "BODYSTRUCTURE"),
+                                 size ? size->toNumber() : std::nullopt));
     }
 }
 
-MessagePrefetcher::Plan MessagePrefetcher::planFor(qint64 number,
-                                                   const QHash<QByteArray, ImapValue> &items) const
+MessagePrefetcher::Plan MessagePrefetcher::planFor(qint64 number, const ImapValue *structure,
+                                                   std::optional<qint64> size) const
 {
     Plan plan;
     plan.number = number;
-    const std::optional<qint64> size = items.value("RFC822.SIZE").toNumber();
-    const std::optional<TextSections> sections = items.contains("BODYSTRUCTURE")
-        ? TextSections::locate(items.value("BODYSTRUCTURE"))
-        : std::nullopt;
+    const std::optional<TextSections> sections =
+        structure ? TextSections::locate(*structure) : std::nullopt;
     const bool hasText = sections && (!sections->plain.isEmpty() || !sections->html.isEmpty());
     if (!sections) {
         plan.shape = Shape::Whole;
@@ -376,7 +387,7 @@ void MessagePrefetcher::absorbSections(const ImapReply &reply, const InFlight &r
 {
     const auto found = itemsByMessage(reply, request.first, request.last);
     for (const Plan &plan : request.plans) {
-        const QHash<QByteArray, ImapValue> items = found.value(plan.number);
+        const FetchItems items = found.value(plan.number);
         FetchedMessage message;
         bool complete = true;
         if (plan.shape == Shape::Whole) {

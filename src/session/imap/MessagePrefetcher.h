@@ -114,7 +114,7 @@ private:
     void absorb(const ImapReply &reply, const InFlight &request);
     void absorbStructures(const ImapReply &reply, const InFlight &request);
     void absorbSections(const ImapReply &reply, const InFlight &request);
-    Plan planFor(qint64 number, const QHash<QByteArray, ImapValue> &items) const;
+    Plan planFor(qint64 number, const ImapValue *structure, std::optional<qint64> size) const;
 
     Link m_link;
     Limits m_limits;
