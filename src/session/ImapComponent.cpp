@@ -15,8 +15,6 @@
 
 namespace {
 
-// Gmail ends long sessions with BYE; a fetch signs in again this many times before it fails.
-constexpr int maxReconnects = 3;
 constexpr int defaultTimeoutMs = 60 * 1000;
 
 // Marks the component busy for one public operation, so that an operation started from an event
@@ -192,7 +190,7 @@ ImapReply ImapComponent::Private::runResuming(const ImapCommand &command)
     ImapReply reply = run(command);
     int reconnects = 0;
     while (reply.end == ImapReply::End::ConnectionLost && credentials
-           && reconnects < maxReconnects) {
+           && reconnects < ImapReply::maxReconnects) {
         ++reconnects;
         const ImapReply resumed = resume();
         if (resumed.end == ImapReply::End::Destroyed)
@@ -205,8 +203,8 @@ ImapReply ImapComponent::Private::runResuming(const ImapCommand &command)
             return resumed;
         reply = run(command);
     }
-    if (reply.end == ImapReply::End::ConnectionLost && reconnects > 0)
-        reply.failure += QStringLiteral(" (after %1 attempts to reconnect)").arg(reconnects);
+    if (reply.end == ImapReply::End::ConnectionLost)
+        reply.noteReconnects(reconnects);
     return reply;
 }
 

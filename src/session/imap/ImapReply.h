@@ -28,7 +28,18 @@ struct ImapReply
     ImapResponse completion;
     QString failure; // why it did not complete; empty when it did
 
+    // Gmail ends long sessions with BYE; a lost connection is signed in again this many times
+    // before the operation fails.
+    static constexpr int maxReconnects = 3;
+
     bool isOk() const { return end == End::Completed && completion.name == "OK"; }
+
+    // Says in the failure how many attempts to come back were made before giving up.
+    void noteReconnects(int attempts)
+    {
+        if (attempts > 0)
+            failure += QStringLiteral(" (after %1 attempts to reconnect)").arg(attempts);
+    }
 
     // What FailureText reports: the server's NO/BAD text or the reason it did not complete.
     QString failureText() const

@@ -7,8 +7,6 @@
 
 namespace {
 
-// A reconnect is tried this many times for one message before the fetch fails.
-constexpr int maxReconnects = 3;
 // Bounds on one FETCH of sections: servers limit the length of a command line.
 constexpr int maxMessagesPerBatch = 1000;
 constexpr qsizetype maxSequenceSetLength = 4000;
@@ -274,7 +272,7 @@ MessagePrefetcher::Step MessagePrefetcher::recoverConnection(const ImapReply &re
     const QSet<qint64> singly = m_singly;
     forget();
     ImapReply lost = reply;
-    while (reconnects < maxReconnects) {
+    while (reconnects < ImapReply::maxReconnects) {
         ++reconnects;
         const ImapReply resumed = m_link.reconnect();
         if (resumed.end == ImapReply::End::Destroyed) {
@@ -294,9 +292,8 @@ MessagePrefetcher::Step MessagePrefetcher::recoverConnection(const ImapReply &re
         m_nextWindow = number;
         return Step::Continue;
     }
+    lost.noteReconnects(reconnects);
     result.failure = lost.failureText();
-    if (reconnects > 0)
-        result.failure += QStringLiteral(" (after %1 attempts to reconnect)").arg(reconnects);
     return Step::Return;
 }
 
@@ -387,7 +384,9 @@ void MessagePrefetcher::absorbSections(const ImapReply &reply, const InFlight &r
 {
     const auto found = itemsByMessage(reply, request.first, request.last);
     for (const Plan &plan : request.plans) {
-        const FetchItems items = found.value(plan.number);
+        const auto entry = found.constFind(plan.number);
+        static const FetchItems none;
+        const FetchItems &items = entry == found.cend() ? none : *entry;
         FetchedMessage message;
         bool complete = true;
         if (plan.shape == Shape::Whole) {
