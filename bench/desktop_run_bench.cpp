@@ -9,6 +9,7 @@
 // handled (stop_latency_ms: how long the run kept the event queued) and how long the run took to
 // end after it (stop_to_end_ms).
 
+#include "ServerOverride.h"
 #include "Form1.h"
 #include "Form1Controls.h"
 #include "Prompts.h"
@@ -65,6 +66,7 @@ int main(int argc, char *argv[])
     QElapsedTimer timer;
     timer.start();
     Form1 window;
+    window.setServerOverride(ServerOverride::fromEnvironment());
     window.Form_Load();
     if (qEnvironmentVariableIsSet("BENCH_SHOW_WINDOW"))
         window.show();

@@ -7,6 +7,7 @@
 #include "RunFolderName.h"
 
 #include "ImapComponent.h"
+#include "MailRun.h"
 #include "MessageRows.h"
 #include "Prompts.h"
 #include "clsImapSession.h"
@@ -16,10 +17,6 @@
 #include <exception>
 
 namespace {
-
-// The mail provider's server; --host (TESSALINE_IMAP_HOST) replaces it inside the component.
-const QString ProviderImapHost = QStringLiteral("imap.gmail.com");
-constexpr int ProviderImapPort = 993;
 
 void PrintLine(std::FILE *stream, const QString &text)
 {
@@ -62,31 +59,25 @@ extern "C" void RequestInterrupt(int signalNumber)
     std::signal(signalNumber, SIG_DFL);
 }
 
-void PointComponentAt(const CliOptions &options)
+// --host and --ca-file win over the environment's override.
+ServerOverride ChosenServer(const CliOptions &options, const ServerOverride &environment)
 {
-    if (!options.host.isEmpty())
-        qputenv("TESSALINE_IMAP_HOST", options.host.toUtf8());
-    if (!options.caFile.isEmpty())
-        qputenv("TESSALINE_CA_FILE", options.caFile.toUtf8());
+    return {options.host.isEmpty() ? environment.hostAndPort : options.host,
+            options.caFile.isEmpty() ? environment.caFile : options.caFile};
 }
 
 } // namespace
 
-CliRun::CliRun(CliOptions options, QString password)
+CliRun::CliRun(CliOptions options, const QString &password, const ServerOverride &server)
     : m_options(std::move(options)),
       m_component(std::make_unique<ImapComponent>()),
-      m_session(clsImapSession::create()),
+      m_session(MailRun::newSession(m_component.get(), m_options.user, password)),
       m_progress(std::make_unique<ProgressLine>(ShowsProgress(m_options)))
 {
-    m_session->setImapComponentObject(m_component.get());
+    m_component->setServerOverride(server);
     // Connected before the session's own handler, so the abort check that follows answers it.
     QObject::connect(m_component.get(), &ImapComponent::AbortCheck, m_component.get(),
                      [this](int &) { giveUpWhenInterrupted(); });
-    m_session->SSL = true;
-    m_session->PORT = ProviderImapPort;
-    m_session->IMAPServer = ProviderImapHost;
-    m_session->Username = m_options.user;
-    m_session->Password = std::move(password);
 }
 
 CliRun::~CliRun()
@@ -95,7 +86,7 @@ CliRun::~CliRun()
     m_component->CloseConnection();
 }
 
-int CliRun::main(const QStringList &arguments)
+int CliRun::main(const QStringList &arguments, const ServerOverride &environment)
 {
     const ParsedArguments parsed = ParseCliArguments(arguments);
     if (parsed.helpWanted) {
@@ -107,7 +98,6 @@ int CliRun::main(const QStringList &arguments)
     const PasswordSource password = PasswordSource::read(*parsed.options);
     if (!password.password)
         return int(UsageError(password.problem));
-    PointComponentAt(*parsed.options);
     std::signal(SIGINT, RequestInterrupt);
     std::signal(SIGTERM, RequestInterrupt);
     // No box is shown and nothing waits for a person: questions get No (no picture is opened)
@@ -115,7 +105,9 @@ int CliRun::main(const QStringList &arguments)
     Prompts::setMuted(true);
     ExitCode code = ExitCode::Failed;
     try {
-        code = CliRun(*parsed.options, *password.password).exec();
+        code =
+            CliRun(*parsed.options, *password.password, ChosenServer(*parsed.options, environment))
+                .exec();
     } catch (const std::exception &failure) {
         code = Fail(ExitCode::Failed, QString::fromUtf8(failure.what()));
     }
@@ -180,15 +172,9 @@ ExitCode CliRun::extract()
 
 ExitCode CliRun::readFolder(const QString &folderName, CliRowSink &rows)
 {
-    m_session->CurrentLocation = 1;
-    m_session->MaxRecord = m_session->GetTotalMessage(folderName);
+    MailRun::countFolder(*m_session, folderName);
     if (m_session->LastFailedStep() != clsImapSession::FailedStep::None)
         return sessionFailure(folderName);
-    if (m_session->MaxRecord <= 0) {
-        if (!m_options.quiet)
-            PrintLine(stderr, QStringLiteral("There are no emails in the Folder you selected."));
-        return ExitCode::Success;
-    }
     const QMetaObject::Connection listing =
         QObject::connect(m_session.get(), &clsImapSession::MailExtractListing,
                          [this, &rows](MailListing &message) { addRows(message, rows); });
@@ -196,9 +182,14 @@ ExitCode CliRun::readFolder(const QString &folderName, CliRowSink &rows)
         QObject::connect(m_session.get(), &clsImapSession::ScrapProgress, [this](int &) {
             m_progress->show(m_session->CurrentLocation, m_session->MaxRecord);
         });
-    m_session->StartMailExtraction(folderName);
+    const bool read = MailRun::readFolder(*m_session, folderName);
     QObject::disconnect(listing);
     QObject::disconnect(progress);
+    if (!read) {
+        if (!m_options.quiet)
+            PrintLine(stderr, QStringLiteral("There are no emails in the Folder you selected."));
+        return ExitCode::Success;
+    }
     if (interruptRequested)
         return ExitCode::Interrupted;
     if (m_session->LastFailedStep() != clsImapSession::FailedStep::None)
@@ -235,7 +226,8 @@ ExitCode CliRun::sessionFailure(const QString &folderName) const
     QString reason = m_component->FailureText();
     if (reason.isEmpty())
         reason = QStringLiteral("no reason given");
-    const QString host = m_options.host.isEmpty() ? ProviderImapHost : m_options.host;
+    const QString host =
+        m_options.host.isEmpty() ? QString::fromLatin1(MailRun::ProviderHost) : m_options.host;
     switch (m_session->LastFailedStep()) {
     case clsImapSession::FailedStep::Connection:
         // The component's text already names the address and what went wrong there.

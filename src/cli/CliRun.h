@@ -2,6 +2,7 @@
 
 #include "CliOptions.h"
 #include "ExitCode.h"
+#include "ServerOverride.h"
 
 #include <QString>
 #include <QStringList>
@@ -19,14 +20,15 @@ struct MailListing;
 class CliRun final
 {
 public:
-    CliRun(CliOptions options, QString password);
+    CliRun(CliOptions options, const QString &password, const ServerOverride &server);
     ~CliRun();
     Q_DISABLE_COPY_MOVE(CliRun)
 
     ExitCode exec();
 
-    // Parses `arguments` (without the program name), reads the password and runs.
-    static int main(const QStringList &arguments);
+    // Parses `arguments` (without the program name), reads the password and runs; --host and
+    // --ca-file win over `environment`.
+    static int main(const QStringList &arguments, const ServerOverride &environment);
 
 private:
     ExitCode signIn();

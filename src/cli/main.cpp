@@ -8,5 +8,5 @@ int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
     SetApplicationTitle();
-    return CliRun::main(QCoreApplication::arguments().mid(1));
+    return CliRun::main(QCoreApplication::arguments().mid(1), ServerOverride::fromEnvironment());
 }

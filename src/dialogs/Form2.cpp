@@ -1,4 +1,5 @@
 #include "Form2.h"
+#include "SettingsKeys.h"
 
 #include "DialogControls.h"
 #include "HelpTexts.h"
@@ -134,33 +135,33 @@ void Form2::Form_Load()
     Steps steps(location("Form_Load"));
     const int step = loadLook(steps, 100);
     steps(step, [&] {
-        setBoxText(Text1, GetSetting(QStringLiteral("StartWith")));
-        setBoxText(Text2, GetSetting(QStringLiteral("EndWith")));
+        setBoxText(Text1, GetSetting(SettingsKeys::StartWith));
+        setBoxText(Text2, GetSetting(SettingsKeys::EndWith));
     });
     steps(step + 2,
-          [&] { Check1->setCheckState(checkStateFromSetting(QStringLiteral("Check21"))); });
+          [&] { Check1->setCheckState(checkStateFromSetting(SettingsKeys::IncludeStart)); });
     steps(step + 4,
-          [&] { Check2->setCheckState(checkStateFromSetting(QStringLiteral("Check22"))); });
+          [&] { Check2->setCheckState(checkStateFromSetting(SettingsKeys::IncludeEnd)); });
 }
 
 void Form2::Text1_Change()
 {
-    SaveSetting(QStringLiteral("StartWith"), startMarker());
+    SaveSetting(SettingsKeys::StartWith, startMarker());
 }
 
 void Form2::Text2_Change()
 {
-    SaveSetting(QStringLiteral("EndWith"), endMarker());
+    SaveSetting(SettingsKeys::EndWith, endMarker());
 }
 
 void Form2::Check1_Click()
 {
-    SaveSetting(QStringLiteral("Check21"), CheckForm(includeStart()));
+    SaveSetting(SettingsKeys::IncludeStart, CheckForm(includeStart()));
 }
 
 void Form2::Check2_Click()
 {
-    SaveSetting(QStringLiteral("Check22"), CheckForm(includeEnd()));
+    SaveSetting(SettingsKeys::IncludeEnd, CheckForm(includeEnd()));
 }
 
 void Form2::PushButton1_Click()

@@ -1,4 +1,5 @@
 #include "Form3.h"
+#include "SettingsKeys.h"
 
 #include "ApplicationTitle.h"
 #include "DialogControls.h"
@@ -82,8 +83,7 @@ void Form3::Form_Load()
     Steps steps(location("Form_Load"));
     const int step = loadLook(steps, 100);
     steps(step, [&] {
-        AppendTextSets(Combo1,
-                       TextSetsFromStoredForm(GetSetting(QLatin1String(TextSetSettingKey))));
+        AppendTextSets(Combo1, TextSetsFromStoredForm(GetSetting(SettingsKeys::TextSets)));
     });
 }
 

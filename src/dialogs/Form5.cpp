@@ -1,4 +1,5 @@
 #include "Form5.h"
+#include "SettingsKeys.h"
 
 #include "DialogControls.h"
 #include "SettingsStore.h"
@@ -57,7 +58,7 @@ void Form5::PushButton1_Click()
 {
     Steps steps(location("PushButton1_Click"));
     steps(100, [&] { m_labelFilter = Combo1->currentText(); });
-    steps(102, [&] { SaveSetting(QStringLiteral("LabelFilter"), m_labelFilter); });
+    steps(102, [&] { SaveSetting(SettingsKeys::LabelFilter, m_labelFilter); });
     steps(104, [&] { accept(); });
 }
 

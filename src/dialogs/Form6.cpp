@@ -1,4 +1,5 @@
 #include "Form6.h"
+#include "SettingsKeys.h"
 
 #include "DialogControls.h"
 #include "SettingsStore.h"
@@ -56,7 +57,7 @@ void Form6::PushButton1_Click()
 {
     Steps steps(location("PushButton1_Click"));
     steps(100, [&] { m_charactersFilter = txtSearch->text(); });
-    steps(102, [&] { SaveSetting(QStringLiteral("CharactersFilter"), m_charactersFilter); });
+    steps(102, [&] { SaveSetting(SettingsKeys::CharactersFilter, m_charactersFilter); });
     steps(104, [&] { accept(); });
 }
 

@@ -1,4 +1,5 @@
 #include "TextSetList.h"
+#include "SettingsKeys.h"
 
 #include "FileHelpers.h"
 #include "Prompts.h"
@@ -58,7 +59,7 @@ QStringList TextSetsFromStoredForm(const QString &stored)
 
 void SaveComboList(const QComboBox *combo)
 {
-    SaveSetting(QLatin1String(TextSetSettingKey), StoredFormOfTextSets(entriesOf(combo)));
+    SaveSetting(SettingsKeys::TextSets, StoredFormOfTextSets(entriesOf(combo)));
 }
 
 QStringList TextSetLinesOf(const QStringList &fileLines)

@@ -8,7 +8,6 @@ class QComboBox;
 // The text-set list's stored form: its entries joined by this separator, not escaped, so an
 // entry holding the separator comes back as two.
 inline constexpr const char *TextSetSeparator = "!!!QWIXL!!!";
-inline constexpr const char *TextSetSettingKey = "Combo1";
 
 QString StoredFormOfTextSets(const QStringList &entries);
 // The empty text gives no entries.

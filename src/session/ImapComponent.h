@@ -9,11 +9,12 @@
 #include <memory>
 #include <optional>
 
-class ImapConnection;
+struct ServerOverride;
 
 // The IMAP client the session drives: status 1 means success, anything else failure, and
 // FailureText() names the cause. Every operation waits in a local event loop that lets user
 // input through; meanwhile AbortCheck (at least every 100 ms) and PercentDone are raised.
+// An event handler may even delete the component meanwhile: the operation then ends as failed.
 class ImapComponent final : public QObject
 {
     Q_OBJECT
@@ -25,10 +26,10 @@ public:
 
     void SetEncryption(bool encrypted);
     void SetPort(int port);
-    // Connects to `host` (the port set before). TESSALINE_IMAP_HOST ("host" or "host:port")
-    // overrides both; TESSALINE_CA_FILE adds a trusted CA. Certificates are always verified.
-    // A connection to the same server that is signed in and idle is kept; signing in on it as
-    // the same user then succeeds at once, as another user opens a new connection.
+    // Connects to `host` (the port set before), or to the server override when one is set.
+    // Certificates are always verified. A connection to the same server that is signed in and
+    // idle is kept; signing in on it as the same user then succeeds at once, as another user
+    // opens a new connection.
     int OpenHost(const QString &host);
     // Sends one command line (the tag is added) and returns the reply lines up to and including
     // the tagged completion, joined with CR LF; empty when nothing usable came back.
@@ -47,6 +48,8 @@ public:
     QString FailureText() const;
     int CloseConnection();
 
+    // Another server than the one OpenHost names (tests, the demo, the command line's --host).
+    void setServerOverride(const ServerOverride &server);
     // Longest wait without a byte from the server.
     void setTimeoutMs(int milliseconds);
     // How far ahead messages are fetched: bytes held, and body structures asked for at a time.
@@ -59,5 +62,8 @@ Q_SIGNALS:
 
 private:
     struct Private;
-    std::unique_ptr<Private> d;
+    template<typename Result, typename Work> Result operate(Result refused, Work work);
+
+    // Shared with each running operation, which keeps it alive for the length of its wait.
+    std::shared_ptr<Private> d;
 };

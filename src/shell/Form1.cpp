@@ -1,4 +1,5 @@
 #include "Form1.h"
+#include "SettingsKeys.h"
 
 #include "ApplicationTitle.h"
 #include "BetweenMarkers.h"
@@ -12,6 +13,7 @@
 #include "ImapComponent.h"
 #include "LineNumberEntry.h"
 #include "MailListing.h"
+#include "MailRun.h"
 #include "MainWindowHelp.h"
 #include "MessageRows.h"
 #include "ProgramFolder.h"
@@ -220,15 +222,18 @@ void Form1::Form_Load()
     });
     steps(108, [&] { m_ui.resultsHeading->setText(QStringLiteral("Results")); });
     steps(110, [&] {
-        m_ui.Text7->setText(GetSetting(QStringLiteral("User")));
-        m_ui.Text6->setText(GetSetting(QStringLiteral("Password")));
+        m_ui.Text7->setText(GetSetting(SettingsKeys::User));
+        m_ui.Text6->setText(GetSetting(SettingsKeys::Password));
     });
     steps(112, [&] { loadFolderChoice(); });
     steps(114, [&] {
         isStopped = true;
         setModeFlags(std::nullopt);
     });
-    steps(116, [&] { m_imapComponent = std::make_unique<ImapComponent>(); });
+    steps(116, [&] {
+        m_imapComponent = std::make_unique<ImapComponent>();
+        m_imapComponent->setServerOverride(m_server);
+    });
     steps(118, [&] { loadRememberedSignIn(); });
     steps(120, [&] { m_ui.Check2->setEnabled(m_ui.Check1->isChecked()); });
     steps(122, [&] {
@@ -254,10 +259,10 @@ void Form1::loadFolderChoice()
 
 void Form1::loadRememberedSignIn()
 {
-    if (ReadWholeNumberSetting(QStringLiteral("StayConnected"), 0) != 0) {
+    if (ReadWholeNumberSetting(SettingsKeys::StayConnected, 0) != 0) {
         m_ui.Check1->setChecked(true);
-        m_ui.Text7->setText(GetSetting(QStringLiteral("User")));
-        m_ui.Text6->setText(GetSetting(QStringLiteral("Password")));
+        m_ui.Text7->setText(GetSetting(SettingsKeys::User));
+        m_ui.Text6->setText(GetSetting(SettingsKeys::Password));
     } else {
         m_ui.Check1->setChecked(false);
         forgetSignInBoxes();
@@ -268,8 +273,8 @@ void Form1::loadRememberedSignIn()
 // already stores nothing, as its text did not change.
 void Form1::forgetSignInBoxes()
 {
-    for (const auto &[box, key] : {std::pair {m_ui.Text7, QStringLiteral("User")},
-                                   std::pair {m_ui.Text6, QStringLiteral("Password")}}) {
+    for (const auto &[box, key] : {std::pair {m_ui.Text7, SettingsKeys::User},
+                                   std::pair {m_ui.Text6, SettingsKeys::Password}}) {
         if (box->text().isEmpty())
             continue;
         box->clear();
@@ -280,7 +285,7 @@ void Form1::forgetSignInBoxes()
 void Form1::setAutoConnectFromStore()
 {
     m_ui.Check2->setCheckState(
-        checkStateFromNumber(ReadWholeNumberSetting(QStringLiteral("AutoConnect"), 0)));
+        checkStateFromNumber(ReadWholeNumberSetting(SettingsKeys::AutoConnect, 0)));
 }
 
 void Form1::closeEvent(QCloseEvent *event)
@@ -317,13 +322,13 @@ void Form1::endProgramWhenIdle()
 void Form1::Text7_Change()
 {
     if (m_ui.Check1->isChecked())
-        SaveSetting(QStringLiteral("User"), m_ui.Text7->text());
+        SaveSetting(SettingsKeys::User, m_ui.Text7->text());
 }
 
 void Form1::Text6_Change()
 {
     if (m_ui.Check1->isChecked())
-        SaveSetting(QStringLiteral("Password"), m_ui.Text6->text());
+        SaveSetting(SettingsKeys::Password, m_ui.Text6->text());
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
@@ -340,15 +345,15 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
 void Form1::Check1_Click()
 {
     const bool ticked = m_ui.Check1->isChecked();
-    SaveSetting(QStringLiteral("StayConnected"), CheckForm(ticked));
-    SaveSetting(QStringLiteral("User"), ticked ? m_ui.Text7->text() : QString());
-    SaveSetting(QStringLiteral("Password"), ticked ? m_ui.Text6->text() : QString());
+    SaveSetting(SettingsKeys::StayConnected, CheckForm(ticked));
+    SaveSetting(SettingsKeys::User, ticked ? m_ui.Text7->text() : QString());
+    SaveSetting(SettingsKeys::Password, ticked ? m_ui.Text6->text() : QString());
     m_ui.Check2->setEnabled(ticked);
 }
 
 void Form1::Check2_Click()
 {
-    SaveSetting(QStringLiteral("AutoConnect"), CheckForm(m_ui.Check2->isChecked()));
+    SaveSetting(SettingsKeys::AutoConnect, CheckForm(m_ui.Check2->isChecked()));
 }
 
 void Form1::OptionClick()
@@ -413,8 +418,8 @@ void Form1::disconnectFromServer(Steps &steps)
         if (!m_ui.Check1->isChecked()) {
             m_ui.Text7->clear();
             m_ui.Text6->clear();
-            SaveSetting(QStringLiteral("User"), QString());
-            SaveSetting(QStringLiteral("Password"), QString());
+            SaveSetting(SettingsKeys::User, QString());
+            SaveSetting(SettingsKeys::Password, QString());
         }
     });
     steps(134, [&] { m_imapComponent->CloseConnection(); });
@@ -428,7 +433,7 @@ void Form1::finishDisconnect(Steps &steps)
     steps(138, [&] { showDesignFolderCaptions(); });
     steps(140, [&] { m_ui.PushButton17->setText(ConnectCaption); });
     steps(142, [&] {
-        m_ui.Check1->setChecked(ReadWholeNumberSetting(QStringLiteral("StayConnected"), 0) != 0);
+        m_ui.Check1->setChecked(ReadWholeNumberSetting(SettingsKeys::StayConnected, 0) != 0);
     });
     steps(144, [&] { oSession.reset(); });
     steps(146, [&] {
@@ -454,19 +459,14 @@ void Form1::showDesignFolderCaptions()
 
 void Form1::loadFiltersFromStore()
 {
-    CharactersFilter = GetSetting(QStringLiteral("CharactersFilter"));
-    LabelFilter = GetSetting(QStringLiteral("LabelFilter"));
+    CharactersFilter = GetSetting(SettingsKeys::CharactersFilter);
+    LabelFilter = GetSetting(SettingsKeys::LabelFilter);
 }
 
 std::shared_ptr<clsImapSession> Form1::newSession()
 {
-    auto session = clsImapSession::create();
-    session->setImapComponentObject(m_imapComponent.get());
-    session->SSL = true;
-    session->PORT = ImapPort;
-    session->IMAPServer = QString::fromLatin1(ImapHost);
-    session->Username = m_ui.Text7->text();
-    session->Password = m_ui.Text6->text();
+    auto session =
+        MailRun::newSession(m_imapComponent.get(), m_ui.Text7->text(), m_ui.Text6->text());
     connect(session.get(), &clsImapSession::ScrapProgress, this, &Form1::oSession_ScrapProgress);
     connect(session.get(), &clsImapSession::MailExtractListing, this,
             &Form1::oSession_MailExtractListing);
@@ -531,7 +531,7 @@ void Form1::PushButton22_Click()
 {
     Steps steps(QStringLiteral("Form1.PushButton22_Click"));
     steps(100, [&] { CharactersFilter.clear(); });
-    steps(102, [&] { SaveSetting(QStringLiteral("CharactersFilter"), CharactersFilter); });
+    steps(102, [&] { SaveSetting(SettingsKeys::CharactersFilter, CharactersFilter); });
     steps(104, [&] { m_ui.Label3->setText(NoCharacterFilter); });
 }
 
@@ -539,7 +539,7 @@ void Form1::PushButton23_Click()
 {
     Steps steps(QStringLiteral("Form1.PushButton23_Click"));
     steps(100, [&] { LabelFilter.clear(); });
-    steps(102, [&] { SaveSetting(QStringLiteral("LabelFilter"), LabelFilter); });
+    steps(102, [&] { SaveSetting(SettingsKeys::LabelFilter, LabelFilter); });
     steps(104, [&] { m_ui.Label4->setText(NoLabelFilter); });
 }
 
@@ -688,14 +688,9 @@ void Form1::ExtractEmail()
         session = oSession;
     });
     if (signedIn) {
-        steps(108, [&] {
-            session->CurrentLocation = 1;
-            session->MaxRecord = session->GetTotalMessage(folderName);
-        });
+        steps(108, [&] { MailRun::countFolder(*session, folderName); });
         steps(110, [&] {
-            if (session->MaxRecord > 0) {
-                session->StartMailExtraction(folderName);
-            } else {
+            if (!MailRun::readFolder(*session, folderName)) {
                 Prompts::inform(QStringLiteral("There are no emails in the Folder you selected."));
                 suppressDoneNotice = true;
             }

@@ -3,6 +3,7 @@
 #include "ExtractionMode.h"
 #include "Form1Controls.h"
 #include "MainWindowLink.h"
+#include "ServerOverride.h"
 
 #include <QPointer>
 #include <QString>
@@ -22,10 +23,6 @@ class Steps;
 class WindowPointer;
 class clsImapSession;
 struct MailListing;
-
-// The mail provider's IMAP server (TESSALINE_IMAP_HOST overrides it inside the component).
-inline constexpr const char *ImapHost = "imap.gmail.com";
-inline constexpr int ImapPort = 993;
 
 // The main window: sign-in, folder choice, filters, the extraction buttons and the result list.
 // Its run state is public because the option dialogs and the engine read it.
@@ -69,6 +66,9 @@ public:
     bool endRequested() const { return m_endRequested; }
     // The active mode: the first of the six mode flags that is set.
     std::optional<ExtractionMode> activeMode() const;
+
+    // Another server than the provider's, for the component created at load.
+    void setServerOverride(const ServerOverride &server) { m_server = server; }
 
     void Form_Load();
     void Form_Unload();
@@ -153,6 +153,7 @@ private:
     void endProgramWhenIdle();
 
     Form1Controls m_ui;
+    ServerOverride m_server;
     WindowPointer *m_pointer = nullptr;
     ResultListModel *m_results = nullptr;
     std::unique_ptr<Form1ModeInputs> m_modeInputs;

@@ -18,6 +18,7 @@ int main(int argc, char *argv[])
     Prompts::install(&prompts);
 
     Form1 window;
+    window.setServerOverride(ServerOverride::fromEnvironment());
     window.Form_Load();
     window.show();
     const int result = QApplication::exec();

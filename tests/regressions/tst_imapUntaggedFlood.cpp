@@ -1,3 +1,4 @@
+#include "ServerOverride.h"
 #include "FakeImapServer.h"
 #include "ImapComponent.h"
 #include "ImapLimits.h"
@@ -59,6 +60,7 @@ void tst_imapUntaggedFlood::init()
     QVERIFY2(m_server->listen(), qPrintable(m_server->errorString()));
     m_server->exportEnvironment();
     m_client = std::make_unique<ImapComponent>();
+    m_client->setServerOverride(ServerOverride::fromEnvironment());
     m_client->SetEncryption(true);
     m_client->SetPort(993);
 }

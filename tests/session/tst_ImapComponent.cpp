@@ -1,3 +1,4 @@
+#include "ServerOverride.h"
 #include "FakeImapServer.h"
 #include "ImapComponent.h"
 
@@ -109,6 +110,7 @@ void tst_ImapComponent::init()
     QVERIFY2(m_server->listen(), qPrintable(m_server->errorString()));
     m_server->exportEnvironment();
     m_client = new ImapComponent;
+    m_client->setServerOverride(ServerOverride::fromEnvironment());
     m_client->SetEncryption(true);
     m_client->SetPort(993);
 }
@@ -738,10 +740,12 @@ void tst_ImapComponent::certificateIsVerified()
     m_server->addScenario({"S: * OK ready"});
     m_server->addScenario({"S: * OK ready"});
     m_server->exportEnvironment(QStringLiteral("localhost"));
+    client().setServerOverride(ServerOverride::fromEnvironment());
     QCOMPARE(client().OpenHost(QStringLiteral("imap.gmail.com")), 1);
 
     // Without the test CA the chain ends in an unknown authority; nothing is ever waved through.
     qunsetenv("TESSALINE_CA_FILE");
+    client().setServerOverride(ServerOverride::fromEnvironment());
     QCOMPARE(client().OpenHost(QStringLiteral("imap.gmail.com")), 0);
     QVERIFY2(client().FailureText().startsWith(QStringLiteral("TLS handshake with localhost:")),
              qPrintable(client().FailureText()));

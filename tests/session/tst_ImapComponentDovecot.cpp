@@ -1,3 +1,4 @@
+#include "ServerOverride.h"
 #include "DovecotFixture.h"
 #include "ImapComponent.h"
 
@@ -53,6 +54,7 @@ void tst_ImapComponentDovecot::init()
 {
     m_fixture.exportToEnvironment();
     m_client = std::make_unique<ImapComponent>();
+    m_client->setServerOverride(ServerOverride::fromEnvironment());
     m_client->SetEncryption(true);
     m_client->SetPort(993);
 }
@@ -83,6 +85,7 @@ void tst_ImapComponentDovecot::verifiesTheCertificate()
     QFETCH(QString, host);
     qputenv("TESSALINE_IMAP_HOST",
             QStringLiteral("%1:%2").arg(host).arg(m_fixture.port()).toUtf8());
+    m_client->setServerOverride(ServerOverride::fromEnvironment());
     QCOMPARE(m_client->OpenHost(QStringLiteral("imap.gmail.com")), 1);
     QCOMPARE(m_client->FailureText(), QString());
 }
@@ -90,6 +93,7 @@ void tst_ImapComponentDovecot::verifiesTheCertificate()
 void tst_ImapComponentDovecot::refusesAnUntrustedAuthority()
 {
     qputenv("TESSALINE_CA_FILE", m_fixture.untrustedCaFile().toUtf8());
+    m_client->setServerOverride(ServerOverride::fromEnvironment());
     QCOMPARE(m_client->OpenHost(QStringLiteral("imap.gmail.com")), 0);
     QVERIFY2(m_client->FailureText().startsWith(QStringLiteral("TLS handshake with")),
              qPrintable(m_client->FailureText()));
@@ -246,6 +250,7 @@ void tst_ImapComponentDovecot::leavesMessagesUnseen()
     // The seeded mail is all read; a second connection marks one message unread for the length
     // of this test and puts the flag back afterwards.
     ImapComponent observer;
+    observer.setServerOverride(ServerOverride::fromEnvironment());
     QCOMPARE(observer.OpenHost(QStringLiteral("imap.gmail.com")), 1);
     QCOMPARE(observer.SignIn(m_fixture.user(), m_fixture.password()), 1);
     QVERIFY(!observer.SendRawLine(QStringLiteral("SELECT \"Personal/Receipts\"")).isEmpty());

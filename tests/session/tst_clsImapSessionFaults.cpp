@@ -1,3 +1,4 @@
+#include "ServerOverride.h"
 #include "tst_clsImapSessionRig.h"
 
 #include "FakeImapServer.h"
@@ -245,6 +246,8 @@ void tst_clsImapSessionFaults::eventsFollowTheLentComponent()
 {
     ImapComponent first;
     ImapComponent second;
+    first.setServerOverride(ServerOverride::fromEnvironment());
+    second.setServerOverride(ServerOverride::fromEnvironment());
     std::shared_ptr<clsImapSession> session = clsImapSession::create();
     QList<int> progress;
     connect(session.get(), &clsImapSession::ScrapProgress, this,

@@ -4,6 +4,7 @@
 #include "clsImapSession.h"
 
 #include "ProgramFolder.h"
+#include "ServerOverride.h"
 
 #include <QFile>
 #include <QList>
@@ -18,6 +19,7 @@ class SessionRig
 public:
     SessionRig(const QString &user, const QString &password)
     {
+        component.setServerOverride(ServerOverride::fromEnvironment());
         session->setImapComponentObject(&component);
         session->SSL = true;
         session->PORT = 993;

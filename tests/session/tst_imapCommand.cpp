@@ -128,29 +128,23 @@ void tst_imapCommand::parsesHostAndPort()
 void tst_imapCommand::resolvesOverrides()
 {
     QString failure;
-    qunsetenv("TESSALINE_IMAP_HOST");
-    qunsetenv("TESSALINE_CA_FILE");
-    std::optional<ServerAddress> address = ServerAddress::resolve("imap.gmail.com", 993, &failure);
+    std::optional<ServerAddress> address =
+        ServerAddress::resolve("imap.gmail.com", 993, ServerOverride(), &failure);
     QVERIFY(address);
     QCOMPARE(address->host, QStringLiteral("imap.gmail.com"));
     QCOMPARE(address->port, quint16(993));
     QVERIFY(address->extraAuthorities.isEmpty());
 
-    qputenv("TESSALINE_IMAP_HOST", "localhost:2993");
-    address = ServerAddress::resolve("imap.gmail.com", 993, &failure);
+    address = ServerAddress::resolve("imap.gmail.com", 993, {"localhost:2993", {}}, &failure);
     QVERIFY(address);
     QCOMPARE(address->host, QStringLiteral("localhost"));
     QCOMPARE(address->port, quint16(2993));
 
-    qputenv("TESSALINE_IMAP_HOST", "localhost:port");
-    QVERIFY(!ServerAddress::resolve("imap.gmail.com", 993, &failure));
+    QVERIFY(!ServerAddress::resolve("imap.gmail.com", 993, {"localhost:port", {}}, &failure));
     QVERIFY(failure.contains(QStringLiteral("TESSALINE_IMAP_HOST")));
 
-    qunsetenv("TESSALINE_IMAP_HOST");
-    qputenv("TESSALINE_CA_FILE", "/nonexistent/ca.pem");
-    QVERIFY(!ServerAddress::resolve("imap.gmail.com", 993, &failure));
+    QVERIFY(!ServerAddress::resolve("imap.gmail.com", 993, {{}, "/nonexistent/ca.pem"}, &failure));
     QVERIFY(failure.contains(QStringLiteral("/nonexistent/ca.pem")));
-    qunsetenv("TESSALINE_CA_FILE");
 }
 
 QTEST_APPLESS_MAIN(tst_imapCommand)

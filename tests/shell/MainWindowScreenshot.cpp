@@ -1,5 +1,6 @@
 // Not a test: draws the main window signed in to the Dovecot fixture with a finished run, for the
 // README. Usage: shell_screenshot OUTPUT.png (TESSALINE_FIXTURE_DIR names the running fixture).
+#include "ServerOverride.h"
 #include "DovecotFixture.h"
 #include "Form1.h"
 #include "ResultListModel.h"
@@ -27,6 +28,7 @@ int main(int argc, char *argv[])
     const TestEnvironment environment; // a throw-away settings store
 
     Form1 window;
+    window.setServerOverride(ServerOverride::fromEnvironment());
     window.Form_Load();
     window.resize(1180, 760);
     window.show();

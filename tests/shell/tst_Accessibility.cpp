@@ -1,6 +1,7 @@
 // What a screen reader finds in the windows: every control it can act on has a name, the result
 // rows are checkable items named by their full text, and the progress bar's name follows its
 // status text through a run against the Dovecot fixture.
+#include "ServerOverride.h"
 #include "DovecotFixture.h"
 #include "Form1.h"
 #include "Form2.h"
@@ -136,6 +137,7 @@ void tst_Accessibility::init()
     m_prompts = std::make_unique<ScriptedPrompts>();
     mailboxLabels = QStringList {QStringLiteral("Work"), QStringLiteral("Événements")};
     m_window = std::make_unique<Form1>();
+    m_window->setServerOverride(ServerOverride::fromEnvironment());
     m_window->Form_Load();
 }
 

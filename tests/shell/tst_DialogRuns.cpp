@@ -2,6 +2,7 @@
 // window connects and opens the dialog, the dialog's values are typed in and its own start button
 // runs over the seeded inbox. Stopping from the dialog, hiding it mid-run and a filter dialog
 // closed mid-run.
+#include "ServerOverride.h"
 #include "DovecotFixture.h"
 #include "Form1.h"
 #include "Form2.h"
@@ -106,6 +107,7 @@ void tst_DialogRuns::init()
     suppressDoneNotice = false;
     m_listed.clear();
     m_window = std::make_unique<Form1>();
+    m_window->setServerOverride(ServerOverride::fromEnvironment());
     m_window->Form_Load();
     m_window->show();
     connectWindow();

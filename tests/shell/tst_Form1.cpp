@@ -1,5 +1,6 @@
 // The main window without a server: start-up from the store, the sign-in boxes, the folder
 // choice, refusals, the exports, the result list and accessibility.
+#include "ServerOverride.h"
 #include "ApplicationTitle.h"
 #include "Form1.h"
 #include "Form2.h"
@@ -104,6 +105,7 @@ private Q_SLOTS:
 Form1 &tst_Form1::start()
 {
     m_window = std::make_unique<Form1>();
+    m_window->setServerOverride(ServerOverride::fromEnvironment());
     m_window->Form_Load();
     return *m_window;
 }

@@ -1,4 +1,5 @@
 // A run whose server goes away part-way must say so and keep its rows, not end in "Done.".
+#include "ServerOverride.h"
 #include "FakeImapServer.h"
 #include "ImapComponent.h"
 #include "Form1.h"
@@ -64,6 +65,7 @@ void tst_Form1ConnectionLoss::lostConnectionIsReportedAndRowsKept()
         m_server.addScenario({"X"}); // every attempt to come back finds it gone again
     ScriptedPrompts prompts;
     Form1 window;
+    window.setServerOverride(ServerOverride::fromEnvironment());
     window.Form_Load();
     window.ImapComponent1()->setTimeoutMs(5000);
     window.ImapComponent1()->setFetchAheadLimits(1, 1, 1); // one message per command

@@ -1,5 +1,6 @@
 // The main window against the Dovecot fixture: signing in and out, folder captions from the
 // server, whole runs, stopping, clicks during a run, and closing the window mid-run.
+#include "ServerOverride.h"
 #include "DovecotFixture.h"
 #include "Form1.h"
 #include "GeneralDate.h"
@@ -80,6 +81,7 @@ private Q_SLOTS:
 Form1 &tst_Form1Session::start()
 {
     m_window = std::make_unique<Form1>();
+    m_window->setServerOverride(ServerOverride::fromEnvironment());
     m_window->Form_Load();
     return *m_window;
 }

@@ -19,7 +19,6 @@ struct ImapReply
         Unreadable, // the server sent something the parser refused; the connection is dropped
         Refused, // another operation was still waiting on the same connection
         NotConnected,
-        Destroyed, // the component went away while waiting: touch nothing
     };
 
     End end = End::Running;

@@ -3,7 +3,6 @@
 #include "ImapConnection.h"
 
 #include <QEventLoop>
-#include <QPointer>
 #include <QTimer>
 
 #include <optional>
@@ -13,8 +12,7 @@ namespace {
 
 enum class Interruption { None, TimedOut, Aborted };
 
-Interruption runLoop(const QPointer<ImapConnection> &connection, int timeoutMs,
-                     const ImapWait::Hooks &hooks)
+Interruption runLoop(ImapConnection *connection, int timeoutMs, const ImapWait::Hooks &hooks)
 {
     QEventLoop loop;
     QObject context; // its destruction cancels queued progress calls after the wait
@@ -28,24 +26,23 @@ Interruption runLoop(const QPointer<ImapConnection> &connection, int timeoutMs,
     timeout.setSingleShot(true);
     timeout.setInterval(timeoutMs);
     QObject::connect(&timeout, &QTimer::timeout, &context, [&] {
-        if (connection && connection->isRunning())
+        if (connection->isRunning())
             interrupt(Interruption::TimedOut);
     });
     QTimer abortCheck;
     abortCheck.setInterval(ImapWait::abortCheckIntervalMs);
     bool checking = false; // a handler that opens a dialog is not asked again meanwhile
     QObject::connect(&abortCheck, &QTimer::timeout, &context, [&] {
-        if (checking || !connection || !connection->isRunning() || !hooks.abortRequested)
+        if (checking || !connection->isRunning() || !hooks.abortRequested)
             return;
         checking = true;
         const bool abort = hooks.abortRequested();
         checking = false;
-        if (abort && connection && connection->isRunning())
+        if (abort && connection->isRunning())
             interrupt(Interruption::Aborted);
     });
 
     QObject::connect(connection, &ImapConnection::exchangeEnded, &loop, &QEventLoop::quit);
-    QObject::connect(connection, &QObject::destroyed, &loop, &QEventLoop::quit);
     QObject::connect(connection, &ImapConnection::bytesArrived, &timeout,
                      qOverload<>(&QTimer::start));
     // Progress is noted inside the socket's signal and reported from the loop, so that no user
@@ -53,7 +50,7 @@ Interruption runLoop(const QPointer<ImapConnection> &connection, int timeoutMs,
     // completes in the same read.
     std::optional<int> unreported;
     auto reportProgress = [&] {
-        if (unreported && connection && hooks.progress)
+        if (unreported && hooks.progress)
             hooks.progress(*std::exchange(unreported, std::nullopt));
     };
     QObject::connect(connection, &ImapConnection::literalProgress, &context, [&](int percent) {
@@ -77,11 +74,8 @@ ImapReply ImapWait::run(ImapConnection *connection, int timeoutMs, const Hooks &
                                 QStringLiteral("another IMAP operation is still waiting"));
     }
     if (connection->isRunning()) {
-        QPointer<ImapConnection> guard(connection);
         connection->setWaitedOn(true);
-        const Interruption interruption = runLoop(guard, timeoutMs, hooks);
-        if (!guard)
-            return ImapReply::ended(ImapReply::End::Destroyed, QStringLiteral("aborted"));
+        const Interruption interruption = runLoop(connection, timeoutMs, hooks);
         connection->setWaitedOn(false);
         if (connection->isRunning()) {
             if (interruption == Interruption::TimedOut) {

@@ -13,8 +13,8 @@ class ImapConnection;
 // - a local event loop runs, asking `abortRequested` at least every 100 ms and passing literal
 //   progress to `progress`;
 // - a timeout is always armed and restarts with every byte from the server;
-// - the loop ends on the reply, an error, an abort, a disconnect, a timeout, or the connection's
-//   destruction (reported as End::Destroyed: the caller must then touch nothing it owned).
+// - the loop ends on the reply, an error, an abort, a disconnect or a timeout.
+// The caller keeps the connection alive for the length of the wait.
 class ImapWait
 {
 public:

@@ -1,5 +1,6 @@
 #include "MessageFetcher.h"
 
+#include "ImapChannel.h"
 #include "ImapCommand.h"
 
 namespace {
@@ -16,19 +17,13 @@ bool isResponseFor(const ImapResponse &response, qint64 number, bool byUid)
 
 } // namespace
 
-MessageFetcher::MessageFetcher(Runner run) : m_run(std::move(run)) { }
-
 MessageFetcher::Result MessageFetcher::fetch(qint64 number, bool byUid) const
 {
     ImapCommand command(byUid ? QByteArrayLiteral("UID FETCH") : QByteArrayLiteral("FETCH"));
     command.arg(QByteArray::number(number)).arg("(BODY.PEEK[])");
-    const ImapReply reply = m_run(command);
+    const ImapReply reply = m_channel.runResuming(command);
 
     Result result;
-    if (reply.end == ImapReply::End::Destroyed) {
-        result.destroyed = true;
-        return result;
-    }
     if (!reply.isOk()) {
         result.failure = reply.failureText();
         return result;

@@ -1,5 +1,6 @@
 #include "MessagePrefetcher.h"
 
+#include "ImapChannel.h"
 #include "ImapCommand.h"
 #include "TextSections.h"
 
@@ -101,13 +102,12 @@ std::optional<QByteArray> partItem(const FetchItems &items, const QByteArray &se
 
 } // namespace
 
-MessagePrefetcher::MessagePrefetcher(Link link) : m_link(std::move(link)) { }
-
 MessagePrefetcher::Result MessagePrefetcher::take(qint64 number)
 {
     Result result;
     int reconnects = 0;
     for (;;) {
+        followChannel();
         if (const auto ready = m_ready.find(number); ready != m_ready.end()) {
             result.message = std::move(ready->second);
             m_readyBytes -= result.message->size();
@@ -117,8 +117,7 @@ MessagePrefetcher::Result MessagePrefetcher::take(qint64 number)
             return result;
         }
         if (!isExpected(number)) {
-            if (!abandon())
-                return Result::gone();
+            abandon();
             m_nextWindow = number;
             m_started = true;
         }
@@ -138,6 +137,15 @@ MessagePrefetcher::Result MessagePrefetcher::take(qint64 number)
             return Result::singly();
         }
     }
+}
+
+// Another command, a new selection or a close on the channel made what is held here stale.
+void MessagePrefetcher::followChannel()
+{
+    if (m_epoch == m_channel.epoch())
+        return;
+    forget();
+    m_epoch = m_channel.epoch();
 }
 
 bool MessagePrefetcher::isExpected(qint64 number) const
@@ -174,13 +182,13 @@ void MessagePrefetcher::topUp()
         return;
     if (!m_planned.isEmpty())
         startSections(m_planned.first().number);
-    else if (m_nextWindow <= m_link.messageCount())
+    else if (m_nextWindow <= m_channel.messageCount())
         startStructures(m_nextWindow);
 }
 
 bool MessagePrefetcher::startStructures(qint64 first)
 {
-    const qint64 count = m_link.messageCount();
+    const qint64 count = m_channel.messageCount();
     if (first > count)
         return false;
     const int window = m_structuresAsked ? m_limits.window : m_limits.firstWindow;
@@ -190,7 +198,7 @@ bool MessagePrefetcher::startStructures(qint64 first)
         set += ':' + QByteArray::number(last);
     ImapCommand command("FETCH");
     command.arg(set).arg("(RFC822.SIZE BODYSTRUCTURE)");
-    if (!m_link.start(command))
+    if (!m_channel.start(command))
         return false;
     m_inFlight = InFlight {Kind::Structures, first, last, {}};
     m_nextWindow = last + 1;
@@ -224,7 +232,7 @@ bool MessagePrefetcher::startSections(qint64 number)
     }
     ImapCommand command("FETCH");
     command.arg(sequenceSet(numbers)).arg(items);
-    if (!m_link.start(command))
+    if (!m_channel.start(command))
         return false;
     m_planned.removeIf([&numbers](const Plan &plan) {
         return std::binary_search(numbers.cbegin(), numbers.cend(), plan.number);
@@ -239,11 +247,8 @@ MessagePrefetcher::Step MessagePrefetcher::awaitInFlight(qint64 number, int &rec
                                                          Result &result)
 {
     const InFlight request = std::exchange(m_inFlight, InFlight());
-    const ImapReply reply = m_link.await();
+    const ImapReply reply = m_channel.awaitStarted();
     switch (reply.end) {
-    case ImapReply::End::Destroyed:
-        result.destroyed = true;
-        return Step::Return;
     case ImapReply::End::Completed:
         absorb(reply, request);
         return Step::Continue;
@@ -271,41 +276,25 @@ MessagePrefetcher::Step MessagePrefetcher::recoverConnection(const ImapReply &re
 {
     const QSet<qint64> singly = m_singly;
     forget();
-    ImapReply lost = reply;
-    while (reconnects < ImapReply::maxReconnects) {
-        ++reconnects;
-        const ImapReply resumed = m_link.reconnect();
-        if (resumed.end == ImapReply::End::Destroyed) {
-            result.destroyed = true;
-            return Step::Return;
-        }
-        if (resumed.end == ImapReply::End::ConnectionLost) {
-            lost = resumed;
-            continue;
-        }
-        if (!resumed.isOk()) {
-            result.failure = resumed.failureText();
-            return Step::Return;
-        }
-        m_singly = singly;
-        m_started = true;
-        m_nextWindow = number;
-        return Step::Continue;
+    const ImapReply resumed = m_channel.recover(reply, reconnects);
+    m_epoch = m_channel.epoch();
+    if (!resumed.isOk()) {
+        result.failure = resumed.failureText();
+        return Step::Return;
     }
-    lost.noteReconnects(reconnects);
-    result.failure = lost.failureText();
-    return Step::Return;
+    m_singly = singly;
+    m_started = true;
+    m_nextWindow = number;
+    return Step::Continue;
 }
 
-bool MessagePrefetcher::abandon()
+void MessagePrefetcher::abandon()
 {
     if (isFetching()) {
         m_inFlight = InFlight();
-        if (m_link.await().end == ImapReply::End::Destroyed)
-            return false;
+        m_channel.awaitStarted();
     }
     forget();
-    return true;
 }
 
 void MessagePrefetcher::forget()

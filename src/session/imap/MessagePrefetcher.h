@@ -10,33 +10,21 @@
 #include <QSet>
 #include <QString>
 
-#include <functional>
 #include <map>
 #include <optional>
 
-class ImapCommand;
+class ImapChannel;
 
 // Fetches messages ahead of the caller, who asks for one message at a time, mostly in order.
 // First the body structures of a window of messages (one FETCH for the window), then only the
 // sections a row can come from, many messages per FETCH, in batches sized by bytes. One command is
 // in flight at a time; it runs on while the caller works on the message it was handed, and what
 // it brings waits in a buffer bounded by bytes. Messages fetched ahead are simply dropped when
-// the caller stops asking.
+// the caller stops asking, and when the channel's epoch moves on (another command, a new
+// selection, a close).
 class MessagePrefetcher
 {
 public:
-    // How the prefetcher reaches the server; all of it is the component's.
-    struct Link
-    {
-        // Sends without waiting; false when there is no connection to send on.
-        std::function<bool(const ImapCommand &)> start;
-        // Waits for the command sent last.
-        std::function<ImapReply()> await;
-        // Connects, signs in and selects the mailbox again after the server dropped us.
-        std::function<ImapReply()> reconnect;
-        std::function<qint64()> messageCount;
-    };
-
     struct Limits
     {
         qint64 bufferBytes = qint64(4) << 20; // fetched ahead and not yet handed out
@@ -49,7 +37,6 @@ public:
         std::optional<FetchedMessage> message;
         bool fetchSingly = false; // ask for the whole message on its own instead
         QString failure;
-        bool destroyed = false; // the component went away while waiting
 
         static Result singly()
         {
@@ -57,15 +44,9 @@ public:
             result.fetchSingly = true;
             return result;
         }
-        static Result gone()
-        {
-            Result result;
-            result.destroyed = true;
-            return result;
-        }
     };
 
-    explicit MessagePrefetcher(Link link);
+    explicit MessagePrefetcher(ImapChannel &channel) : m_channel(channel) { }
 
     void setLimits(const Limits &limits) { m_limits = limits; }
     // Also fetch the HTML part of messages that have a plain text part.
@@ -74,7 +55,7 @@ public:
     Result take(qint64 number);
     bool isFetching() const { return m_inFlight.kind != Kind::None; }
     // Waits for the command in flight, if any, and forgets everything fetched ahead.
-    bool abandon();
+    void abandon();
     void forget();
 
 private:
@@ -104,6 +85,7 @@ private:
 
     enum class Step { Continue, Return };
 
+    void followChannel();
     bool isExpected(qint64 number) const;
     void dropBefore(qint64 number);
     void topUp();
@@ -116,7 +98,8 @@ private:
     void absorbSections(const ImapReply &reply, const InFlight &request);
     Plan planFor(qint64 number, const ImapValue *structure, std::optional<qint64> size) const;
 
-    Link m_link;
+    ImapChannel &m_channel;
+    quint64 m_epoch = 0; // the channel's epoch the state below belongs to
     Limits m_limits;
     bool m_fetchHtml = false;
     InFlight m_inFlight;

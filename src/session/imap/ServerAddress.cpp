@@ -65,20 +65,22 @@ std::optional<ServerAddress> ServerAddress::parseHostAndPort(const QString &text
     return address;
 }
 
-std::optional<ServerAddress> ServerAddress::resolve(const QString &host, int port, QString *failure)
+std::optional<ServerAddress> ServerAddress::resolve(const QString &host, int port,
+                                                    const ServerOverride &server, QString *failure)
 {
-    const QString override = qEnvironmentVariable("TESSALINE_IMAP_HOST");
+    const QString &override = server.hostAndPort;
     const quint16 defaultPort = portNumber(QString::number(port)).value_or(993);
     std::optional<ServerAddress> address =
         parseHostAndPort(override.isEmpty() ? host : override, defaultPort);
     if (!address) {
         *failure = override.isEmpty()
             ? QStringLiteral("no usable IMAP host name given (\"%1\")").arg(host)
-            : QStringLiteral("TESSALINE_IMAP_HOST is not \"host\" or \"host:port\": %1")
+            : QStringLiteral("the server override (TESSALINE_IMAP_HOST or --host) is not \"host\" "
+                             "or \"host:port\": %1")
                   .arg(override);
         return std::nullopt;
     }
-    const QString caFile = qEnvironmentVariable("TESSALINE_CA_FILE");
+    const QString &caFile = server.caFile;
     if (!caFile.isEmpty()) {
         std::optional<QList<QSslCertificate>> authorities = readAuthorities(caFile, failure);
         if (!authorities)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ServerOverride.h"
+
 #include <QList>
 #include <QSslCertificate>
 #include <QString>
@@ -13,10 +15,10 @@ struct ServerAddress
     quint16 port = 993;
     QList<QSslCertificate> extraAuthorities;
 
-    // The address for `host`:`port`, with TESSALINE_IMAP_HOST ("host" or "host:port", "[v6]:port")
-    // overriding both and TESSALINE_CA_FILE (PEM) adding trusted authorities. nullopt with
-    // `failure` set when an override or the CA file cannot be used.
-    static std::optional<ServerAddress> resolve(const QString &host, int port, QString *failure);
+    // The address for `host`:`port`, with the override's address replacing both and its CA file
+    // adding trusted authorities. nullopt with `failure` set when either cannot be used.
+    static std::optional<ServerAddress> resolve(const QString &host, int port,
+                                                const ServerOverride &server, QString *failure);
     // Splits "host", "host:port" or "[v6]:port"; nullopt when the port is not a port number.
     static std::optional<ServerAddress> parseHostAndPort(const QString &text, quint16 defaultPort);
 };

@@ -1,0 +1,316 @@
+#include "ImapChannel.h"
+
+#include "ImapCommand.h"
+#include "ImapWait.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+constexpr int defaultTimeoutMs = 60 * 1000;
+
+ImapCommand loginCommand(const ImapSignIn &signIn)
+{
+    ImapCommand command("LOGIN");
+    command.string(signIn.user.toUtf8()).string(signIn.secret.toUtf8()).sensitive();
+    return command;
+}
+
+ImapCommand examineCommand(const QString &mailbox)
+{
+    ImapCommand command("EXAMINE");
+    command.mailbox(mailbox);
+    return command;
+}
+
+bool offersCompression(const ImapReply &reply)
+{
+    if (reply.completion.code.toUpper().contains("COMPRESS=DEFLATE"))
+        return true;
+    for (const ImapResponse &response : reply.untagged) {
+        if (response.name == "CAPABILITY" && response.raw.toUpper().contains("COMPRESS=DEFLATE"))
+            return true;
+    }
+    return false;
+}
+
+ImapReply completedOk()
+{
+    ImapReply reply;
+    reply.end = ImapReply::End::Completed;
+    reply.completion.name = "OK";
+    return reply;
+}
+
+} // namespace
+
+ImapChannel::ImapChannel(Hooks hooks) : m_hooks(std::move(hooks)), m_timeoutMs(defaultTimeoutMs) { }
+
+ImapChannel::~ImapChannel() = default;
+
+void ImapChannel::setTimeoutMs(int milliseconds)
+{
+    m_timeoutMs = qMax(1, milliseconds);
+}
+
+ImapReply ImapChannel::wait()
+{
+    ImapWait::Hooks hooks;
+    hooks.abortRequested = m_hooks.abortRequested;
+    hooks.progress = m_hooks.progress;
+    const ImapReply reply = ImapWait::run(&m_connection, m_timeoutMs, hooks);
+    noteMailboxData(reply);
+    return reply;
+}
+
+ImapReply ImapChannel::open(const QString &host, int port)
+{
+    forgetSession();
+    m_host = host;
+    m_port = port;
+    QString problem;
+    const std::optional<ServerAddress> address =
+        ServerAddress::resolve(m_host, m_port, m_server, &problem);
+    if (!address)
+        return ImapReply::ended(ImapReply::End::NotConnected, problem);
+    m_connection.open(*address);
+    return wait();
+}
+
+bool ImapChannel::keepForReuse(const QString &host, int port)
+{
+    if (!m_credentials || host != m_host || port != m_port || !m_connection.isOpen())
+        return false;
+    settleStarted();
+    if (!m_connection.isOpen() || m_connection.isRunning())
+        return false;
+    m_reusable = m_signedInAs;
+    m_credentials.reset();
+    m_signedInAs.reset();
+    m_linesBeforeSignIn.clear();
+    m_selected.reset();
+    m_messageCount = 0;
+    ++m_epoch;
+    return true;
+}
+
+void ImapChannel::forgetSession()
+{
+    ++m_epoch;
+    m_started = false;
+    m_reusable.reset();
+    m_linesBeforeSignIn.clear();
+    m_credentials.reset();
+    m_signedInAs.reset();
+    m_selected.reset();
+    m_messageCount = 0;
+}
+
+void ImapChannel::close()
+{
+    forgetSession();
+    if (m_connection.isRunning()) {
+        m_connection.drop(ImapReply::End::ClosedByClient,
+                          QStringLiteral("the connection was closed while waiting for the server"));
+    } else {
+        m_connection.logout();
+    }
+}
+
+// A command started ahead and not waited for must end before another can run; its reply is of
+// no use to anyone now.
+void ImapChannel::settleStarted()
+{
+    if (!m_started)
+        return;
+    ++m_epoch;
+    awaitStarted();
+}
+
+ImapReply ImapChannel::send(const ImapCommand &command)
+{
+    settleStarted();
+    if (!m_connection.isOpen()) {
+        const ImapReply::End why = m_connection.closedBecause();
+        if (why == ImapReply::End::ConnectionLost)
+            return ImapReply::ended(why, m_connection.closedReason());
+        return ImapReply::ended(ImapReply::End::NotConnected,
+                                QStringLiteral("not connected to the server"));
+    }
+    m_connection.send(command);
+    return wait();
+}
+
+ImapReply ImapChannel::run(const ImapCommand &command)
+{
+    const ImapReply reply = send(command);
+    if (reply.end != ImapReply::End::ConnectionLost || !m_reusable)
+        return reply;
+    // The kept connection died while it was idle: a new one takes its place.
+    const ImapReply connected = connectAndReplay();
+    return connected.isOk() ? send(command) : connected;
+}
+
+ImapReply ImapChannel::runResuming(const ImapCommand &command)
+{
+    ImapReply reply = run(command);
+    int attempts = 0;
+    while (reply.end == ImapReply::End::ConnectionLost && m_credentials
+           && attempts < ImapReply::maxReconnects) {
+        const ImapReply resumed = recover(reply, attempts);
+        if (!resumed.isOk())
+            return resumed;
+        reply = run(command);
+    }
+    if (reply.end == ImapReply::End::ConnectionLost)
+        reply.noteReconnects(attempts);
+    return reply;
+}
+
+ImapReply ImapChannel::recover(const ImapReply &lost, int &attempts)
+{
+    ImapReply last = lost;
+    while (attempts < ImapReply::maxReconnects) {
+        ++attempts;
+        const ImapReply resumed = reconnect();
+        if (resumed.end != ImapReply::End::ConnectionLost)
+            return resumed;
+        last = resumed;
+    }
+    last.noteReconnects(attempts);
+    return last;
+}
+
+void ImapChannel::noteLineBeforeSignIn(const QByteArray &line)
+{
+    if (!m_credentials)
+        m_linesBeforeSignIn.append(line);
+}
+
+ImapReply ImapChannel::connectAndReplay()
+{
+    m_reusable.reset();
+    m_started = false;
+    ++m_epoch;
+    QString problem;
+    const std::optional<ServerAddress> address =
+        ServerAddress::resolve(m_host, m_port, m_server, &problem);
+    if (!address)
+        return ImapReply::ended(ImapReply::End::NotConnected, problem);
+    m_connection.open(*address);
+    ImapReply reply = wait();
+    if (!reply.isOk())
+        return reply;
+    const QList<QByteArray> lines = m_linesBeforeSignIn; // close() may clear it meanwhile
+    for (const QByteArray &line : lines) {
+        reply = send(ImapCommand::rawLine(line));
+        if (reply.end != ImapReply::End::Completed)
+            return reply;
+    }
+    return reply;
+}
+
+// The whole way back after the server dropped us: connect, replay, sign in afresh (a token
+// source hands out a new token), select again.
+ImapReply ImapChannel::reconnect()
+{
+    ImapReply reply = connectAndReplay();
+    if (reply.end != ImapReply::End::Completed)
+        return reply;
+    const std::shared_ptr<ImapCredentials> credentials = m_credentials;
+    if (!credentials) // closed from an event handler meanwhile
+        return ImapReply::ended(ImapReply::End::ClosedByClient,
+                                QStringLiteral("the connection was closed"));
+    QString problem;
+    const std::optional<ImapSignIn> signIn = credentials->signIn(&problem);
+    if (!signIn)
+        return ImapReply::ended(ImapReply::End::Refused, problem);
+    reply = signInOnce(*signIn);
+    if (!reply.isOk() || !m_selected)
+        return reply;
+    m_messageCount = 0;
+    ++m_epoch;
+    return send(examineCommand(*m_selected));
+}
+
+// Signs in, then switches compression on where the server offers it: mail text shrinks to a
+// third or less on the wire. A refusal of compression leaves the connection as it was.
+ImapReply ImapChannel::signInOnce(const ImapSignIn &signIn)
+{
+    const ImapReply reply = send(loginCommand(signIn));
+    if (reply.isOk() && offersCompression(reply))
+        send(ImapCommand("COMPRESS").arg("DEFLATE"));
+    return reply;
+}
+
+ImapReply ImapChannel::signIn(std::shared_ptr<ImapCredentials> credentials)
+{
+    QString problem;
+    const std::optional<ImapSignIn> signIn = credentials->signIn(&problem);
+    if (!signIn)
+        return ImapReply::ended(ImapReply::End::Refused, problem);
+    if (m_reusable && *m_reusable == *signIn) {
+        m_credentials = std::move(credentials);
+        m_signedInAs = std::exchange(m_reusable, std::nullopt);
+        return completedOk();
+    }
+    if (m_reusable) {
+        // Signed in as someone else: only a new connection can sign in again.
+        const ImapReply connected = connectAndReplay();
+        if (!connected.isOk())
+            return connected;
+    }
+    const ImapReply reply = signInOnce(*signIn);
+    if (reply.isOk()) {
+        m_credentials = std::move(credentials);
+        m_signedInAs = signIn;
+    }
+    return reply;
+}
+
+ImapReply ImapChannel::select(const QString &mailbox)
+{
+    settleStarted();
+    ++m_epoch;
+    m_selected.reset();
+    m_messageCount = 0;
+    const ImapReply reply = runResuming(examineCommand(mailbox));
+    if (reply.isOk())
+        m_selected = mailbox;
+    else
+        m_messageCount = 0;
+    return reply;
+}
+
+bool ImapChannel::start(const ImapCommand &command)
+{
+    if (m_started || !m_connection.isOpen() || m_connection.isRunning())
+        return false;
+    m_connection.send(command);
+    m_started = true;
+    return true;
+}
+
+ImapReply ImapChannel::awaitStarted()
+{
+    if (!m_started)
+        return ImapReply::ended(ImapReply::End::NotConnected,
+                                QStringLiteral("not connected to the server"));
+    const ImapReply reply = wait();
+    if (reply.end != ImapReply::End::Refused)
+        m_started = false;
+    return reply;
+}
+
+void ImapChannel::noteMailboxData(const ImapReply &reply)
+{
+    for (const ImapResponse &response : reply.untagged) {
+        if (!response.number)
+            continue;
+        if (response.name == "EXISTS")
+            m_messageCount = int(std::clamp<qint64>(*response.number, 0, INT_MAX));
+        else if (response.name == "EXPUNGE" && m_messageCount > 0)
+            --m_messageCount;
+    }
+}

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "ImapConnection.h"
+#include "ImapCredentials.h"
+#include "ImapReply.h"
+#include "ServerAddress.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class ImapCommand;
+
+// The one way to the server: the connection, the one wait, the one command in flight, connection
+// reuse and the reconnect policy. Everything above it (the component, the fetchers) runs commands
+// here and never reconnects by itself.
+//
+// A command may be started and left in flight (fetching ahead); running any other command first
+// waits for it and discards its reply, and the epoch moves on so its starter knows its state is
+// stale. A new selection, a reconnect and a close move the epoch on as well.
+class ImapChannel
+{
+public:
+    struct Hooks
+    {
+        std::function<bool()> abortRequested;
+        std::function<void(int)> progress;
+    };
+
+    explicit ImapChannel(Hooks hooks);
+    ~ImapChannel();
+    Q_DISABLE_COPY_MOVE(ImapChannel)
+
+    void setServerOverride(const ServerOverride &server) { m_server = server; }
+    void setTimeoutMs(int milliseconds);
+
+    // Opens a new connection to `host`:`port` (or the override) and waits for the greeting.
+    ImapReply open(const QString &host, int port);
+    // Keeps a signed-in idle connection to the same server for the next sign-in as the same user.
+    bool keepForReuse(const QString &host, int port);
+    void close();
+    // Forgets sign-in, selection and what a reconnect would replay; the connection stays as it is.
+    void forgetSession();
+
+    // Sends and waits; a kept connection that died while idle is replaced first.
+    ImapReply run(const ImapCommand &command);
+    // As run, and after a lost connection signs in again and re-selects, then runs it once more
+    // (at most ImapReply::maxReconnects reconnects).
+    ImapReply runResuming(const ImapCommand &command);
+    // A line sent before sign-in (the identification) is replayed on every reconnect.
+    void noteLineBeforeSignIn(const QByteArray &line);
+    bool isSignedIn() const { return m_credentials != nullptr; }
+
+    // Signs in (LOGIN or XOAUTH2, as the credentials say), then switches compression on where
+    // the server offers it. Signing in again as the same user on a kept connection costs nothing.
+    ImapReply signIn(std::shared_ptr<ImapCredentials> credentials);
+    ImapReply select(const QString &mailbox);
+    bool hasSelection() const { return m_selected.has_value(); }
+    int messageCount() const { return m_messageCount; }
+
+    // For fetching ahead: sends without waiting (false when there is no connection or a command
+    // is in flight), then waits for exactly that command.
+    bool start(const ImapCommand &command);
+    ImapReply awaitStarted();
+    bool hasStarted() const { return m_started; }
+    quint64 epoch() const { return m_epoch; }
+    // After `lost` ended an exchange: reconnects, counting attempts in `attempts` across one
+    // operation. Returns the OK of the re-selection (or sign-in), or why it could not come back.
+    ImapReply recover(const ImapReply &lost, int &attempts);
+
+private:
+    ImapReply wait();
+    ImapReply send(const ImapCommand &command);
+    void settleStarted();
+    ImapReply reconnect();
+    ImapReply connectAndReplay();
+    ImapReply signInOnce(const ImapSignIn &signIn);
+    bool canReuseFor(const ImapCredentials &credentials) const;
+    void noteMailboxData(const ImapReply &reply);
+
+    Hooks m_hooks;
+    ImapConnection m_connection;
+    ServerOverride m_server;
+    int m_timeoutMs;
+    QString m_host;
+    int m_port = 993;
+    bool m_started = false;
+    quint64 m_epoch = 0;
+    int m_messageCount = 0;
+
+    // What a reconnect replays to get back to where the server dropped us.
+    QList<QByteArray> m_linesBeforeSignIn;
+    std::shared_ptr<ImapCredentials> m_credentials;
+    std::optional<ImapSignIn> m_signedInAs;
+    std::optional<QString> m_selected;
+    // A connection kept signed in across open(): who it is signed in as.
+    std::optional<ImapSignIn> m_reusable;
+};
