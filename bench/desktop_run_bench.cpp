@@ -9,11 +9,11 @@
 // handled (stop_latency_ms: how long the run kept the event queued) and how long the run took to
 // end after it (stop_to_end_ms).
 
-#include "ServerOverride.h"
 #include "Form1.h"
 #include "Form1Controls.h"
 #include "Prompts.h"
 #include "ResultListModel.h"
+#include "ServerOverride.h"
 #include "TestEnvironment.h"
 
 #include <QApplication>

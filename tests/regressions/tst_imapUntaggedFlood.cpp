@@ -1,7 +1,7 @@
-#include "ServerOverride.h"
 #include "FakeImapServer.h"
 #include "ImapComponent.h"
 #include "ImapLimits.h"
+#include "ServerOverride.h"
 
 #include <QTest>
 

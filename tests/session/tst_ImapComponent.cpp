@@ -1,6 +1,6 @@
-#include "ServerOverride.h"
 #include "FakeImapServer.h"
 #include "ImapComponent.h"
+#include "ServerOverride.h"
 
 #include <QPointer>
 #include <QSignalSpy>

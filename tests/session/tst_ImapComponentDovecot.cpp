@@ -1,6 +1,6 @@
-#include "ServerOverride.h"
 #include "DovecotFixture.h"
 #include "ImapComponent.h"
+#include "ServerOverride.h"
 
 #include <QFile>
 #include <QScopeGuard>

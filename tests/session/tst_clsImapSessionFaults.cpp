@@ -1,8 +1,8 @@
-#include "ServerOverride.h"
 #include "tst_clsImapSessionRig.h"
 
 #include "FakeImapServer.h"
 #include "ScriptedPrompts.h"
+#include "ServerOverride.h"
 #include "StepFailure.h"
 #include "TestEnvironment.h"
 

@@ -2,9 +2,9 @@
 
 #include "ImapComponent.h"
 #include "clsImapSession.h"
+#include "ServerOverride.h"
 
 #include "ProgramFolder.h"
-#include "ServerOverride.h"
 
 #include <QFile>
 #include <QList>

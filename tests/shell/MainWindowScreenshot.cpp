@@ -1,10 +1,10 @@
 // Not a test: draws the main window signed in to the Dovecot fixture with a finished run, for the
 // README. Usage: shell_screenshot OUTPUT.png (TESSALINE_FIXTURE_DIR names the running fixture).
-#include "ServerOverride.h"
 #include "DovecotFixture.h"
 #include "Form1.h"
 #include "ResultListModel.h"
 #include "ResultListView.h"
+#include "ServerOverride.h"
 #include "TestEnvironment.h"
 
 #include <QApplication>

@@ -1,17 +1,18 @@
 // What a screen reader finds in the windows: every control it can act on has a name, the result
 // rows are checkable items named by their full text, and the progress bar's name follows its
 // status text through a run against the Dovecot fixture.
-#include "ServerOverride.h"
 #include "DovecotFixture.h"
 #include "Form1.h"
 #include "Form2.h"
 #include "Form3.h"
 #include "Form5.h"
 #include "Form6.h"
+#include "ImapComponent.h"
 #include "ProgramIcon.h"
 #include "ResultListModel.h"
 #include "ResultListView.h"
 #include "ScriptedPrompts.h"
+#include "ServerOverride.h"
 #include "TestEnvironment.h"
 #include "clsImapSession.h"
 
@@ -243,6 +244,7 @@ void tst_Accessibility::progressBarNameFollowsStatusText()
 {
     DovecotFixture fixture;
     fixture.exportToEnvironment();
+    m_window->ImapComponent1()->setServerOverride(ServerOverride::fromEnvironment());
     QProgressBar *bar = m_window->controls().ProgressBar1;
     QCOMPARE(bar->accessibleName(), QStringLiteral("Progress Bar"));
     QList<int> values;

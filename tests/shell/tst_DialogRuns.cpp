@@ -2,7 +2,6 @@
 // window connects and opens the dialog, the dialog's values are typed in and its own start button
 // runs over the seeded inbox. Stopping from the dialog, hiding it mid-run and a filter dialog
 // closed mid-run.
-#include "ServerOverride.h"
 #include "DovecotFixture.h"
 #include "Form1.h"
 #include "Form2.h"
@@ -10,6 +9,7 @@
 #include "ResultListModel.h"
 #include "RunFlags.h"
 #include "ScriptedPrompts.h"
+#include "ServerOverride.h"
 #include "TestEnvironment.h"
 #include "clsImapSession.h"
 

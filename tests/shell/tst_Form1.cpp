@@ -1,6 +1,5 @@
 // The main window without a server: start-up from the store, the sign-in boxes, the folder
 // choice, refusals, the exports, the result list and accessibility.
-#include "ServerOverride.h"
 #include "ApplicationTitle.h"
 #include "Form1.h"
 #include "Form2.h"
@@ -8,6 +7,7 @@
 #include "ResultListView.h"
 #include "RunFlags.h"
 #include "ScriptedPrompts.h"
+#include "ServerOverride.h"
 #include "SettingsStore.h"
 #include "TestEnvironment.h"
 #include "WindowPointer.h"

@@ -1,11 +1,11 @@
 // A run whose server goes away part-way must say so and keep its rows, not end in "Done.".
-#include "ServerOverride.h"
 #include "FakeImapServer.h"
 #include "ImapComponent.h"
 #include "Form1.h"
 #include "ResultListModel.h"
 #include "RunFlags.h"
 #include "ScriptedPrompts.h"
+#include "ServerOverride.h"
 #include "TestEnvironment.h"
 
 #include <QLineEdit>

@@ -1,6 +1,5 @@
 // The main window against the Dovecot fixture: signing in and out, folder captions from the
 // server, whole runs, stopping, clicks during a run, and closing the window mid-run.
-#include "ServerOverride.h"
 #include "DovecotFixture.h"
 #include "Form1.h"
 #include "GeneralDate.h"
@@ -9,6 +8,7 @@
 #include "ResultListView.h"
 #include "RunFlags.h"
 #include "ScriptedPrompts.h"
+#include "ServerOverride.h"
 #include "SettingsStore.h"
 #include "TestEnvironment.h"
 #include "clsImapSession.h"

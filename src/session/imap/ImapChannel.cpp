@@ -69,6 +69,11 @@ ImapReply ImapChannel::open(const QString &host, int port)
     forgetSession();
     m_host = host;
     m_port = port;
+    return connectToServer();
+}
+
+ImapReply ImapChannel::connectToServer()
+{
     QString problem;
     const std::optional<ServerAddress> address =
         ServerAddress::resolve(m_host, m_port, m_server, &problem);
@@ -193,13 +198,7 @@ ImapReply ImapChannel::connectAndReplay()
     m_reusable.reset();
     m_started = false;
     ++m_epoch;
-    QString problem;
-    const std::optional<ServerAddress> address =
-        ServerAddress::resolve(m_host, m_port, m_server, &problem);
-    if (!address)
-        return ImapReply::ended(ImapReply::End::NotConnected, problem);
-    m_connection.open(*address);
-    ImapReply reply = wait();
+    ImapReply reply = connectToServer();
     if (!reply.isOk())
         return reply;
     const QList<QByteArray> lines = m_linesBeforeSignIn; // close() may clear it meanwhile

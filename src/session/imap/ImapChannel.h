@@ -76,6 +76,7 @@ private:
     ImapReply wait();
     ImapReply send(const ImapCommand &command);
     void settleStarted();
+    ImapReply connectToServer();
     ImapReply reconnect();
     ImapReply connectAndReplay();
     ImapReply signInOnce(const ImapSignIn &signIn);
