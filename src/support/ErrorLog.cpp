@@ -58,7 +58,8 @@ void AppendToFile(const QString &path, const QByteArray &bytes)
 // folder. Decided once per program folder: a run appends once per message.
 QString LogPathFor(const QString &programFolder)
 {
-    if (InstalledDataFolder().isEmpty() && QFileInfo(programFolder).isWritable())
+    const QFileInfo folder(programFolder);
+    if (InstalledDataFolder().isEmpty() && folder.isDir() && folder.isWritable())
         return QDir(programFolder).filePath(QStringLiteral("errorlog.txt"));
     const QString userFolder =
         QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
