@@ -69,7 +69,8 @@ QList<QCommandLineOption> OptionList()
             valued("output", "FILE"),
             flag("quiet"),
             flag("list-folders"),
-            flag("help")};
+            flag("help"),
+            flag("version")};
 }
 
 // Fills the mode's own inputs; returns why they cannot be used, or empty text.
@@ -162,10 +163,10 @@ ParsedArguments ParseCliArguments(const QStringList &arguments)
         parsed.problem = parser.errorText();
         return parsed;
     }
-    if (parser.isSet(QStringLiteral("help"))) {
-        parsed.helpWanted = true;
+    parsed.helpWanted = parser.isSet(QStringLiteral("help"));
+    parsed.versionWanted = parser.isSet(QStringLiteral("version"));
+    if (parsed.helpWanted || parsed.versionWanted)
         return parsed;
-    }
     if (!parser.positionalArguments().isEmpty()) {
         parsed.problem = QStringLiteral("unexpected argument \"%1\"")
                              .arg(parser.positionalArguments().constFirst());
@@ -194,6 +195,7 @@ QString CliUsageText()
         "                     [--include-end] [--show-duplicates] [--format lines|csv|jsonl]\n"
         "                     [--output FILE] [--quiet]\n"
         "       tessaline-cli --list-folders ...connection options...\n"
+        "       tessaline-cli --version | --help\n"
         "exit status: 0 done, 1 rows not written, 2 usage error, 3 sign-in failed,\n"
         "             4 folder cannot be selected, 5 connection or TLS failure, 130 interrupted\n");
 }

@@ -34,6 +34,7 @@ struct ParsedArguments
     std::optional<CliOptions> options; // empty on a usage error or when help was asked for
     QString problem; // the one-line reason of a usage error
     bool helpWanted = false;
+    bool versionWanted = false;
 };
 
 // Reads the arguments after the program name and checks them as far as that is possible without

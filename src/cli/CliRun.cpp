@@ -6,11 +6,15 @@
 #include "ResultDestination.h"
 #include "RunFolderName.h"
 
+#include "ApplicationTitle.h"
 #include "ImapComponent.h"
 #include "MailRun.h"
 #include "MessageRows.h"
+#include "ProgramVersion.h"
 #include "Prompts.h"
 #include "clsImapSession.h"
+
+#include <QCoreApplication>
 
 #include <csignal>
 #include <cstdio>
@@ -88,9 +92,14 @@ CliRun::~CliRun()
 
 int CliRun::main(const QStringList &arguments, const ServerOverride &environment)
 {
+    // Per-user files (an installed copy's error log) go where the window program's go.
+    QCoreApplication::setOrganizationName(QStringLiteral("Marlowix"));
+    QCoreApplication::setApplicationName(QString::fromLatin1(ProductName));
     const ParsedArguments parsed = ParseCliArguments(arguments);
-    if (parsed.helpWanted) {
-        std::fputs(CliUsageText().toUtf8().constData(), stdout);
+    if (parsed.helpWanted || parsed.versionWanted) {
+        const QString text =
+            parsed.helpWanted ? CliUsageText() : VersionText(QStringLiteral("tessaline-cli"));
+        std::fputs(text.toUtf8().constData(), stdout);
         return int(ExitCode::Success);
     }
     if (!parsed.options)

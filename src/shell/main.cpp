@@ -1,11 +1,14 @@
 #include "DesktopPrompts.h"
 #include "Form1.h"
 #include "ProgramIcon.h"
+#include "ShellCommandLine.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
+    if (const std::optional<int> answered = AnswerCommandLineRequest(argc, argv))
+        return *answered;
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessaline"));
     QApplication::setOrganizationName(QStringLiteral("Marlowix"));

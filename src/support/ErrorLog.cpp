@@ -4,7 +4,10 @@
 #include "ProgramFolder.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -50,6 +53,20 @@ void AppendToFile(const QString &path, const QByteArray &bytes)
 #endif
 }
 
+// Beside the program while it runs from a folder it may write to (a build folder, a copied
+// folder); an installed program, or one in a folder it cannot write, logs to the per-user data
+// folder. Decided once per program folder: a run appends once per message.
+QString LogPathFor(const QString &programFolder)
+{
+    const QFileInfo folder(programFolder);
+    if (InstalledDataFolder().isEmpty() && folder.isDir() && folder.isWritable())
+        return QDir(programFolder).filePath(QStringLiteral("errorlog.txt"));
+    const QString userFolder =
+        QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    QDir().mkpath(userFolder);
+    return QDir(userFolder).filePath(QStringLiteral("errorlog.txt"));
+}
+
 QString EntryText(const QString &timeText, const QString &failureText)
 {
     static const QString separator = QString(52, QLatin1Char('*'));
@@ -67,9 +84,20 @@ QString ErrorLogEntry(const QDateTime &when, const QString &failureText)
 void AppendErrorLog(const QString &failureText)
 {
     try {
-        AppendToFile(ProgramFilePath(QStringLiteral("errorlog.txt")),
-                     EntryText(CurrentTimeText(), failureText).toUtf8());
+        AppendToFile(ErrorLogPath(), EntryText(CurrentTimeText(), failureText).toUtf8());
     } catch (...) {
         // The log is a diagnostic aid; losing an entry must never disturb a retrieval run.
     }
+}
+
+QString ErrorLogPath()
+{
+    static QString cachedFolder;
+    static QString cachedPath;
+    const QString folder = ProgramFolder();
+    if (cachedPath.isEmpty() || folder != cachedFolder) {
+        cachedPath = LogPathFor(folder);
+        cachedFolder = folder;
+    }
+    return cachedPath;
 }

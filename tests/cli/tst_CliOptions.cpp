@@ -127,6 +127,9 @@ void tst_CliOptions::modesAndInputs()
 void tst_CliOptions::helpAndDefaults()
 {
     QVERIFY(ParseCliArguments({u"--help"_s}).helpWanted);
+    // --version needs no other option.
+    const ParsedArguments version = ParseCliArguments({u"--version"_s});
+    QVERIFY(version.versionWanted && !version.options && version.problem.isEmpty());
 
     const ParsedArguments parsed = ParseCliArguments(
         Required

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -88,16 +89,24 @@ private Q_SLOTS:
         QCOMPARE(lines.at(1), Stars + '\r');
     }
 
-    void unwritableLogIsSkippedSilently_data()
+    // A program folder the program cannot write to (an installed copy's) sends the log to the
+    // per-user data folder; a log name taken by a folder still loses the entry without a word.
+    void unwritableLogGoesPerUserOrIsSkipped_data()
     {
         QTest::addColumn<QString>("obstacle");
-        QTest::newRow("program folder missing") << "missing";
-        QTest::newRow("log name taken by a folder") << "folder";
-        QTest::newRow("program folder is a file") << "file";
+        QTest::addColumn<bool>("loggedPerUser");
+        QTest::newRow("program folder missing") << "missing" << true;
+        QTest::newRow("program folder is a file") << "file" << true;
+        QTest::newRow("log name taken by a folder") << "folder" << false;
     }
-    void unwritableLogIsSkippedSilently()
+    void unwritableLogGoesPerUserOrIsSkipped()
     {
         QFETCH(QString, obstacle);
+        QFETCH(bool, loggedPerUser);
+        QStandardPaths::setTestModeEnabled(true);
+        const QString userFolder =
+            QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+        QFile::remove(QDir(userFolder).filePath(QStringLiteral("errorlog.txt")));
         QTemporaryDir root;
         QString programFolder = root.filePath(QStringLiteral("program"));
         if (obstacle == QLatin1String("folder"))
@@ -114,6 +123,8 @@ private Q_SLOTS:
 
         QCOMPARE(prompts.boxes().size(), 0);
         QCOMPARE(QFileInfo(programFolder).isDir(), obstacle == QLatin1String("folder"));
+        QCOMPARE(readLog(userFolder).contains(" : NO fetch failed\r\n"), loggedPerUser);
+        QStandardPaths::setTestModeEnabled(false);
     }
 };
 
