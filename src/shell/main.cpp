@@ -13,6 +13,8 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Tessaline"));
     QApplication::setOrganizationName(QStringLiteral("Marlowix"));
     QApplication::setWindowIcon(ProgramIcon()); // the option dialogs take it from here
+    // Ties the windows to the installed menu entry (its icon and name in the task switcher).
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.marlowix.Tessaline"));
     // The main window decides when the program ends: closing it mid-run first lets the run
     // give up, and the option dialogs may still be open.
     QApplication::setQuitOnLastWindowClosed(false);
