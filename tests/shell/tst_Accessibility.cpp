@@ -4,6 +4,7 @@
 #include "ServerOverride.h"
 #include "DovecotFixture.h"
 #include "Form1.h"
+#include "ImapComponent.h"
 #include "Form2.h"
 #include "Form3.h"
 #include "Form5.h"
@@ -243,6 +244,8 @@ void tst_Accessibility::progressBarNameFollowsStatusText()
 {
     DovecotFixture fixture;
     fixture.exportToEnvironment();
+    // The window was loaded before the fixture's address was known: point its component there.
+    m_window->ImapComponent1()->setServerOverride(ServerOverride::fromEnvironment());
     QProgressBar *bar = m_window->controls().ProgressBar1;
     QCOMPARE(bar->accessibleName(), QStringLiteral("Progress Bar"));
     QList<int> values;
