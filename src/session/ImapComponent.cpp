@@ -160,11 +160,10 @@ QString ImapComponent::SendRawLine(const QString &commandLine)
             state.failure = QStringLiteral("a command line must be one non-empty line");
             return QString();
         }
-        const ImapReply reply = state.channel.run(ImapCommand::rawLine(line));
+        const ImapReply reply = state.channel.runRawLine(line);
         state.note(reply);
         if (reply.end != ImapReply::End::Completed)
             return QString();
-        state.channel.noteLineBeforeSignIn(line);
         return joinedLines(reply);
     });
 }

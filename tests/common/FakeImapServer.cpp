@@ -194,13 +194,10 @@ QList<QByteArray> FakeImapServer::signedInOpening(int exists)
 
 QList<QByteArray> FakeImapServer::signedInAgain(int tag, int exists)
 {
-    QList<QByteArray> steps = signedInOpening(exists);
-    steps.remove(4, 2); // the LOGIN
-    steps.removeFirst(); // the greeting
-    const QByteArray identification = " a" + QByteArray::number(tag) + ' ';
-    const QByteArray selection = " a" + QByteArray::number(tag + 1) + ' ';
+    QList<QByteArray> steps = signedInOpening(exists).mid(6); // after greeting, ID and LOGIN
+    const QByteArray selection = " a" + QByteArray::number(tag) + ' ';
     for (QByteArray &step : steps)
-        step.replace(" a1 ", identification).replace(" a3 ", selection);
+        step.replace(" a3 ", selection);
     return steps;
 }
 

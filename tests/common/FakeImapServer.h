@@ -53,8 +53,8 @@ public:
     // The usual opening: greeting, identification, sign-in as "user"/"secret", EXAMINE INBOX
     // with `exists` messages. Tags a1 to a3.
     static QList<QByteArray> signedInOpening(int exists);
-    // A second sign-in on a connection kept signed in: identification and EXAMINE INBOX again,
-    // under `tag` and `tag + 1`, with no LOGIN.
+    // A second sign-in on a connection kept signed in: EXAMINE INBOX again under `tag`, with no
+    // identification (the server heard it on this connection already) and no LOGIN.
     static QList<QByteArray> signedInAgain(int tag, int exists);
 
     // Numbered raw messages, each served as one text/plain part.

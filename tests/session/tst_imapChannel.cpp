@@ -69,8 +69,7 @@ void tst_imapChannel::signIn()
 {
     QVERIFY(m_channel->open(QStringLiteral("imap.gmail.com"), 993).isOk());
     const QByteArray identification = "ID (\"GUID\" \"1\")";
-    QVERIFY(m_channel->run(ImapCommand::rawLine(identification)).isOk());
-    m_channel->noteLineBeforeSignIn(identification);
+    QVERIFY(m_channel->runRawLine(identification).isOk());
     QVERIFY(m_channel->signIn(m_credentials).isOk());
     QVERIFY(m_channel->select(QString()).isOk());
 }

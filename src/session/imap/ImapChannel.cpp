@@ -93,7 +93,6 @@ bool ImapChannel::keepForReuse(const QString &host, int port)
     m_reusable = m_signedInAs;
     m_credentials.reset();
     m_signedInAs.reset();
-    m_linesBeforeSignIn.clear();
     m_selected.reset();
     m_messageCount = 0;
     ++m_epoch;
@@ -187,10 +186,18 @@ ImapReply ImapChannel::recover(const ImapReply &lost, int &attempts)
     return last;
 }
 
-void ImapChannel::noteLineBeforeSignIn(const QByteArray &line)
+ImapReply ImapChannel::runRawLine(const QByteArray &line)
 {
-    if (!m_credentials)
-        m_linesBeforeSignIn.append(line);
+    if (m_credentials)
+        return run(ImapCommand::rawLine(line));
+    for (const auto &[sent, answer] : std::as_const(m_linesBeforeSignIn)) {
+        if (sent == line && m_connection.isOpen())
+            return answer;
+    }
+    const ImapReply reply = run(ImapCommand::rawLine(line));
+    if (reply.end == ImapReply::End::Completed && !m_credentials)
+        m_linesBeforeSignIn.append({line, reply});
+    return reply;
 }
 
 ImapReply ImapChannel::connectAndReplay()
@@ -201,11 +208,14 @@ ImapReply ImapChannel::connectAndReplay()
     ImapReply reply = connectToServer();
     if (!reply.isOk())
         return reply;
-    const QList<QByteArray> lines = m_linesBeforeSignIn; // close() may clear it meanwhile
-    for (const QByteArray &line : lines) {
-        reply = send(ImapCommand::rawLine(line));
+    // close() may clear the list meanwhile: the loop works on a copy.
+    const QList<std::pair<QByteArray, ImapReply>> lines = m_linesBeforeSignIn;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        reply = send(ImapCommand::rawLine(lines.at(i).first));
         if (reply.end != ImapReply::End::Completed)
             return reply;
+        if (i < m_linesBeforeSignIn.size())
+            m_linesBeforeSignIn[i].second = reply;
     }
     return reply;
 }

@@ -51,8 +51,10 @@ public:
     // As run, and after a lost connection signs in again and re-selects, then runs it once more
     // (at most ImapReply::maxReconnects reconnects).
     ImapReply runResuming(const ImapCommand &command);
-    // A line sent before sign-in (the identification) is replayed on every reconnect.
-    void noteLineBeforeSignIn(const QByteArray &line);
+    // A line written by the caller. Sent before sign-in (the identification), it is replayed on
+    // every reconnect, and a connection kept for reuse answers it again from what the server
+    // said the first time: the server hears it once per connection.
+    ImapReply runRawLine(const QByteArray &line);
     bool isSignedIn() const { return m_credentials != nullptr; }
 
     // Signs in (LOGIN or XOAUTH2, as the credentials say), then switches compression on where
@@ -93,8 +95,9 @@ private:
     quint64 m_epoch = 0;
     int m_messageCount = 0;
 
-    // What a reconnect replays to get back to where the server dropped us.
-    QList<QByteArray> m_linesBeforeSignIn;
+    // What a reconnect replays to get back to where the server dropped us, with the answers the
+    // current connection gave.
+    QList<std::pair<QByteArray, ImapReply>> m_linesBeforeSignIn;
     std::shared_ptr<ImapCredentials> m_credentials;
     std::optional<ImapSignIn> m_signedInAs;
     std::optional<QString> m_selected;

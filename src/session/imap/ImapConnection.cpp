@@ -124,6 +124,8 @@ void ImapConnection::logout()
     }
     qCDebug(lcImap) << "C: LOGOUT";
     socket->write(encoded('a' + QByteArray::number(++m_tagCounter) + " LOGOUT\r\n"));
+    // Out now: a program that ends right after closing runs no event loop to send it later.
+    socket->flush();
     connect(socket, &QSslSocket::disconnected, socket, &QObject::deleteLater);
     QTimer::singleShot(logoutGraceMs, socket, [socket] {
         socket->abort();
