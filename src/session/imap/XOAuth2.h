@@ -1,9 +1,10 @@
 #pragma once
 
+#include "ImapCommand.h"
+
 #include <QByteArray>
 #include <QString>
 
-class ImapCommand;
 struct ImapReply;
 
 // AUTHENTICATE XOAUTH2: the bearer token the mail provider's OAuth 2.0 endpoint issued, sent
