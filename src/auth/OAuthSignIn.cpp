@@ -51,6 +51,18 @@ QString refusedAnswer(const QVariantMap &values, const QString &state)
     return {};
 }
 
+// Google's answer comes to 127.0.0.1 at a port the system picks; nullptr when none is free.
+QOAuthHttpServerReplyHandler *listenOnLoopback(QOAuth2AuthorizationCodeFlow &flow)
+{
+    auto *listener = new QOAuthHttpServerReplyHandler(QHostAddress::LocalHost, 0, &flow);
+    if (!listener->isListening())
+        return nullptr;
+    listener->setCallbackText(
+        QStringLiteral("Signed in. You can close this page and return to the program."));
+    flow.setReplyHandler(listener);
+    return listener;
+}
+
 } // namespace
 
 OAuthSignIn::OAuthSignIn(OAuthClient client, QString user, OpenBrowser openBrowser)
@@ -69,14 +81,11 @@ std::optional<OAuthTokens> OAuthSignIn::run(int timeoutMs, QString *problem,
     const QString state = QString::fromLatin1(Pkce::randomText(16));
     flow.setState(state);
     flow.setModifyParametersFunction(addedParameters(Pkce::randomText(48), m_user));
-    auto *listener = new QOAuthHttpServerReplyHandler(QHostAddress::LocalHost, 0, &flow);
-    if (!listener->isListening()) {
+    QOAuthHttpServerReplyHandler *listener = listenOnLoopback(flow);
+    if (!listener) {
         *problem = QStringLiteral("Could not listen on 127.0.0.1 for Google's answer.");
         return std::nullopt;
     }
-    listener->setCallbackText(
-        QStringLiteral("Signed in. You can close this page and return to the program."));
-    flow.setReplyHandler(listener);
 
     QEventLoop loop;
     QString failure;
