@@ -103,7 +103,7 @@ std::optional<OAuthTokens> OAuthSignIn::run(int timeoutMs, QString *problem,
     QObject::connect(&network, &QNetworkAccessManager::finished, &loop, [&](QNetworkReply *reply) {
         const TokenEndpointError error = TokenEndpointError::fromReply(reply);
         if (error.isError())
-            fail(error.text());
+            fail(QStringLiteral("Google refused the sign-in: %1").arg(error.reason()));
     });
     QObject::connect(&flow, &QAbstractOAuth::granted, &loop, &QEventLoop::quit);
     QObject::connect(&flow, &QAbstractOAuth::authorizeWithBrowser, &loop, [&](const QUrl &url) {

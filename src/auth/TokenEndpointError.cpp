@@ -29,3 +29,10 @@ QString TokenEndpointError::text() const
         return QStringLiteral("The token endpoint refused the request: %1").arg(code);
     return QStringLiteral("The token endpoint refused the request: %1 (%2)").arg(code, description);
 }
+
+QString TokenEndpointError::reason() const
+{
+    if (code.isEmpty() || description.isEmpty())
+        return code.isEmpty() ? description : code;
+    return QStringLiteral("%1 (%2)").arg(code, description);
+}

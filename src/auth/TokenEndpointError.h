@@ -17,5 +17,8 @@ struct TokenEndpointError
     bool isError() const { return !code.isEmpty() || !description.isEmpty(); }
     // The refresh token is no longer valid (revoked, expired, password changed).
     bool needsNewSignIn() const { return code == QLatin1String("invalid_grant"); }
+    // For a refresh: what the user should know and do.
     QString text() const;
+    // The endpoint's own words: "invalid_grant (Bad Request)".
+    QString reason() const;
 };
