@@ -124,26 +124,27 @@ QString SignInHelpText()
                        "downloading from ")
             + QLatin1String(DownloadPageAddress),
         QString(),
-        QStringLiteral("IMAP must be enabled on your Gmail account to use this software. "),
+        QStringLiteral("Gmail lets this software sign in in one of two ways."),
         QString(),
-        QStringLiteral("To do this, login into your Gmail account with your regular internet "
-                       "browser."),
+        QStringLiteral(
+            "1. An app password: a 16-letter password Google makes for one program. Your Google "
+            "account needs 2-Step Verification. Create one at "
+            "https://myaccount.google.com/apppasswords and enter it as the password, with or "
+            "without its spaces. Your usual Google password no longer works here."),
         QString(),
-        QStringLiteral("Click on 'Settings', click on 'Forwarding and POP/IMAP', click on 'Enable "
-                       "IMAP' option"),
+        QStringLiteral("2. Sign in with Google: choose it instead of the password and confirm in "
+                       "your web browser. It needs an OAuth client ID of your own, entered once in "
+                       "its settings (the README says how to create one)."),
         QString(),
-        QStringLiteral("Click on 'Save Changes'"),
+        QStringLiteral(
+            "IMAP is always on for personal Gmail accounts; there is nothing to enable."),
         QString(),
-        QStringLiteral("Also, English should be enabled ('Settings' > 'Language' > 'English')."),
+        QStringLiteral(
+            "Google Workspace accounts (addresses on your organisation's own domain) work too, "
+            "when the administrator allows IMAP and app passwords or your OAuth client."),
         QString(),
-        QStringLiteral("Google Apps (AKA \"Google Apps for Your Domain\") can host your personal "
-                       "email at Gmail without using an @gmail.com account."),
-        QString(),
-        QStringLiteral("Unfortunately, this software does not support these Google Apps accounts. "
-                       "This software supports standard Gmail accounts."),
-        QString(),
-        QStringLiteral("In other words, email addresses such as yourname@yourcompany.example "
-                       "cannot be used with this software, but yourname@gmail.com can be."),
+        QStringLiteral(
+            "When a sign-in fails, the message shows what Gmail said and what to do about it."),
     });
 }
 
@@ -153,14 +154,16 @@ QString PrivacyPolicyText()
         QStringLiteral("Privacy Policy"),
         QString(),
         QStringLiteral("1. This software can access your Gmail account only if you grant access to "
-                       "it."),
+                       "it, with an app password or by signing in with Google."),
         QString(),
         QStringLiteral("2. This software does not store any information that is retrieved from "
                        "your Gmail account."),
         QString(),
-        QStringLiteral("3. This software stores your username and password locally on your "
-                       "computer if you select the 'Remember me' feature, but this information is "
-                       "private and not stored on a server."),
+        QStringLiteral("3. If you select the 'Remember me' feature, your app password is kept in "
+                       "your computer's secret store (the desktop keyring), and so is your sign-in "
+                       "with Google. Where no secret store is available they are kept only until "
+                       "the program closes, never in a plain file. Your user name and settings are "
+                       "kept in a settings file on your computer. Nothing is stored on a server."),
     });
 }
 

@@ -11,7 +11,7 @@ QString ExtractBetweenHelpText();
 QString TextSetHelpText();
 // The worked example of lines by number.
 QString LineNumberHelpText();
-// Sign-in help: enabling IMAP and the supported accounts.
+// Sign-in help: app passwords, signing in with Google, and the accounts that work.
 QString SignInHelpText();
 QString PrivacyPolicyText();
 QString CharacterFilterHelpText();

@@ -2,6 +2,7 @@
 
 #include "ImapComponent.h"
 #include "MailMessage.h"
+#include "SignInFailureText.h"
 
 #include "ApplicationTitle.h"
 #include "ErrorLog.h"
@@ -59,13 +60,6 @@ const QRegularExpression &emailAddressPattern()
         QRegularExpression::CaseInsensitiveOption);
     return pattern;
 }
-
-const QString InvalidLoginText = QStringLiteral(
-    "Invalid login. Please double-check your username and password.\r\n\r\n"
-    "In addition, please check your Gmail Inbox for a message from Google about Less Secure "
-    "Apps.\r\n\r\n"
-    "Would you like to see a screenshot/picture of the Less Secure Apps email so you know "
-    "exactly what I'm talking about?");
 
 } // namespace
 
@@ -180,9 +174,38 @@ bool clsImapSession::Connect()
 void clsImapSession::GetLastError()
 {
     const auto self = shared_from_this();
+    if (AbortProcess)
+        return; // the user cancelled: not a failure to report
+    const ImapComponent *component = d->events ? d->events.data() : d->lent.data();
+    const QString failure = component ? component->FailureText() : QString();
     Prompts &prompts = Prompts::current();
-    const Prompts::Answer answer = prompts.message(ApplicationTitle(), InvalidLoginText,
-                                                   Prompts::Buttons::YesNo, Prompts::Icon::None);
+    // Only a refused sign-in gets the sign-in advice; the others have their own message.
+    QString otherFailure;
+    switch (d->failedStep) {
+    case FailedStep::Connection:
+        otherFailure = SignInFailureText::connection(failure);
+        break;
+    case FailedStep::Identification:
+        otherFailure = SignInFailureText::identification(failure);
+        break;
+    case FailedStep::Mailbox:
+        otherFailure = SignInFailureText::mailbox(failure);
+        break;
+    case FailedStep::Listing:
+        otherFailure = SignInFailureText::listing(failure);
+        break;
+    case FailedStep::None:
+    case FailedStep::SignIn:
+        break;
+    }
+    if (!otherFailure.isEmpty()) {
+        prompts.message(ApplicationTitle(), otherFailure, Prompts::Buttons::Ok,
+                        Prompts::Icon::Warning);
+        return;
+    }
+    const Prompts::Answer answer =
+        prompts.message(ApplicationTitle(), SignInFailureText::box(failure),
+                        Prompts::Buttons::YesNo, Prompts::Icon::None);
     if (answer != Prompts::Answer::Yes)
         return;
     prompts.openWithDefaultProgram(

@@ -1,6 +1,7 @@
 #include "Form1Controls.h"
 
 #include "ResultListView.h"
+#include "SignInChoice.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -81,10 +82,13 @@ QWidget *Form1Controls::buildLoginFrame(QWidget *parent)
     grid->addWidget(Text7, 0, 1, 1, 2);
     grid->addWidget(lblLabels[1], 1, 0);
     grid->addWidget(Text6, 1, 1, 1, 2);
-    grid->addWidget(Check1, 2, 0, 1, 3);
-    grid->addWidget(Check2, 3, 0, 1, 3);
-    grid->addWidget(PushButton17, 4, 0, 1, 2);
-    grid->addWidget(PushButton15, 4, 2);
+    signInChoice = new SignInChoice(Frame5);
+    signInChoice->attachPasswordBox(lblLabels[1], Text6);
+    grid->addWidget(signInChoice, 2, 0, 1, 3);
+    grid->addWidget(Check1, 3, 0, 1, 3);
+    grid->addWidget(Check2, 4, 0, 1, 3);
+    grid->addWidget(PushButton17, 5, 0, 1, 2);
+    grid->addWidget(PushButton15, 5, 2);
     return Frame5;
 }
 
@@ -218,7 +222,9 @@ QWidget *Form1Controls::buildResultsArea(QWidget *parent)
 
 void Form1Controls::setTabOrder(QWidget *window) const
 {
-    QList<QWidget *> order {Text7, Text6, Check1, Check2, PushButton17, PushButton15};
+    QList<QWidget *> order {Text7, Text6};
+    order += signInChoice->focusOrder();
+    order += {Check1, Check2, PushButton17, PushButton15};
     for (QRadioButton *option : folderOptions)
         order.append(option);
     order += {PushButton20, PushButton19, PushButton22, PushButton21, PushButton5,  PushButton23,

@@ -14,6 +14,7 @@ class QPushButton;
 class QRadioButton;
 class QWidget;
 class ResultListView;
+class SignInChoice;
 
 // The main window's controls, named as the window's design names them. Each also carries its
 // name as object name, so tests and accessibility tools find it.
@@ -24,6 +25,7 @@ struct Form1Controls
     std::array<QLabel *, 2> lblLabels {};
     QLineEdit *Text7 = nullptr;
     QLineEdit *Text6 = nullptr;
+    SignInChoice *signInChoice = nullptr; // app password or "Sign in with Google"
     QCheckBox *Check1 = nullptr;
     QCheckBox *Check2 = nullptr;
     QPushButton *PushButton17 = nullptr;

@@ -71,6 +71,13 @@ void SaveSetting(const QString &key, const QString &value)
     restrictToOwner(store->fileName());
 }
 
+void RemoveSetting(const QString &key)
+{
+    const auto store = openStore();
+    store->remove(key);
+    store->sync();
+}
+
 bool TextToBoolean(const QString &text)
 {
     const QString trimmed = text.trimmed();

@@ -9,6 +9,8 @@
 QString GetSetting(const QString &key, const QString &defaultValue = {});
 QString GetSetting(const QString &key, int defaultValue);
 void SaveSetting(const QString &key, const QString &value);
+// Takes the value out of the file altogether.
+void RemoveSetting(const QString &key);
 
 // "True"/"False" in any letter case, or any number (0 false, anything else true).
 bool ReadBooleanSetting(const QString &key, int defaultValue);

@@ -134,28 +134,24 @@ void tst_HelpTexts::boxTexts_data()
                {lines(
                     R"(Having problems connecting? Make sure you have the latest version by downloading from https://www.tessaline.example/download
 
-IMAP must be enabled on your Gmail account to use this software. 
+Gmail lets this software sign in in one of two ways.
 
-To do this, login into your Gmail account with your regular internet browser.
+1. An app password: a 16-letter password Google makes for one program. Your Google account needs 2-Step Verification. Create one at https://myaccount.google.com/apppasswords and enter it as the password, with or without its spaces. Your usual Google password no longer works here.
 
-Click on 'Settings', click on 'Forwarding and POP/IMAP', click on 'Enable IMAP' option
+2. Sign in with Google: choose it instead of the password and confirm in your web browser. It needs an OAuth client ID of your own, entered once in its settings (the README says how to create one).
 
-Click on 'Save Changes'
+IMAP is always on for personal Gmail accounts; there is nothing to enable.
 
-Also, English should be enabled ('Settings' > 'Language' > 'English').
+Google Workspace accounts (addresses on your organisation's own domain) work too, when the administrator allows IMAP and app passwords or your OAuth client.
 
-Google Apps (AKA "Google Apps for Your Domain") can host your personal email at Gmail without using an @gmail.com account.
-
-Unfortunately, this software does not support these Google Apps accounts. This software supports standard Gmail accounts.
-
-In other words, email addresses such as yourname@yourcompany.example cannot be used with this software, but yourname@gmail.com can be.)"),
+When a sign-in fails, the message shows what Gmail said and what to do about it.)"),
                 lines(R"(Privacy Policy
 
-1. This software can access your Gmail account only if you grant access to it.
+1. This software can access your Gmail account only if you grant access to it, with an app password or by signing in with Google.
 
 2. This software does not store any information that is retrieved from your Gmail account.
 
-3. This software stores your username and password locally on your computer if you select the 'Remember me' feature, but this information is private and not stored on a server.)")});
+3. If you select the 'Remember me' feature, your app password is kept in your computer's secret store (the desktop keyring), and so is your sign-in with Google. Where no secret store is available they are kept only until the program closes, never in a plain file. Your user name and settings are kept in a settings file on your computer. Nothing is stored on a server.)")});
     QTest::newRow("lines by number")
         << mainWindowButton("PushButton10")
         << QStringList(lines(R"(If one of the files has this for content:

@@ -73,6 +73,7 @@ private Q_SLOTS:
     void cleanup();
 
     void emptyIdentificationReplyEndsConnect();
+    void cancelledSignInShowsNoBox();
     void listingRules();
     void failedListingShowsTheFailureMessage();
     void missingComponentIsAComponentFailure();
@@ -112,9 +113,25 @@ void tst_clsImapSessionFaults::emptyIdentificationReplyEndsConnect()
     QVERIFY(!rig.session->Connect());
 
     QCOMPARE(m_prompts->boxes().size(), 1);
-    QVERIFY(m_prompts->boxes().constFirst().text.startsWith(QStringLiteral("Invalid login.")));
+    // Not a refused sign-in: a box of its own, without the offer of pictures.
+    QVERIFY(m_prompts->boxes().constFirst().text.startsWith(
+        QStringLiteral("Gmail did not answer the connection's first request")));
+    QCOMPARE(m_prompts->boxes().constFirst().buttons, Prompts::Buttons::Ok);
     QCOMPARE(m_server->connectionCount(), 1); // no sign-in attempt, no reconnect
     QVERIFY(m_server->isAllScenarioDone());
+}
+
+void tst_clsImapSessionFaults::cancelledSignInShowsNoBox()
+{
+    m_server->addScenario({"S: * OK Fake server ready", "C: a1 ID (\"GUID\" \"1\")",
+                           "S: a1 OK ID completed", "C: a2 LOGIN user secret"});
+    m_prompts->expectNoBoxes();
+    SessionRig rig(QStringLiteral("user"), QStringLiteral("secret"));
+    // The second click on "1. Connect" asks the running sign-in to give up.
+    rig.session->AbortProcess = true;
+
+    QVERIFY(!rig.session->Connect());
+    QVERIFY(rig.session->LastFailedStep() != clsImapSession::FailedStep::None);
 }
 
 void tst_clsImapSessionFaults::listingRules()

@@ -173,8 +173,7 @@ void tst_Form1Session::wrongPassword()
 
     const QStringList texts = m_prompts->messageTexts();
     QCOMPARE(texts.size(), 1);
-    QVERIFY(texts.first().startsWith(
-        QStringLiteral("Invalid login. Please double-check your username and password.")));
+    QVERIFY(texts.first().startsWith(QStringLiteral("Invalid login. Gmail said: ")));
     QCOMPARE(m_prompts->boxes().first().buttons, Prompts::Buttons::YesNo);
     const Form1Controls &ui = m_window->controls();
     QCOMPARE(m_window->results().count(), 0);

@@ -84,6 +84,12 @@ ImapCommand &ImapCommand::sensitive()
     return *this;
 }
 
+ImapCommand &ImapCommand::afterContinuation(const QByteArray &line)
+{
+    m_parts.append(line);
+    return *this;
+}
+
 QList<QByteArray> ImapCommand::wireParts(const QByteArray &tag) const
 {
     QList<QByteArray> parts = m_parts;

@@ -24,11 +24,14 @@ public:
     ImapCommand &mailbox(const QString &name);
     // Keeps the arguments out of the protocol log (passwords).
     ImapCommand &sensitive();
+    // A line of its own sent after the server's next continuation request (a SASL response).
+    ImapCommand &afterContinuation(const QByteArray &line);
 
     static bool canCarry(const QByteArray &bytes) { return !bytes.contains('\0'); }
 
     const QByteArray &name() const { return m_name; }
-    // The parts to write, each ending in CR LF; every part but the last announces a literal.
+    // The parts to write, each ending in CR LF; each part after the first waits for a
+    // continuation request (announced by a literal or a SASL exchange).
     QList<QByteArray> wireParts(const QByteArray &tag) const;
     // What the protocol log shows for this command.
     QByteArray logText(const QByteArray &tag) const;

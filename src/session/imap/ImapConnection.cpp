@@ -5,6 +5,7 @@
 #include "ImapLimits.h"
 #include "ImapParseError.h"
 #include "ServerAddress.h"
+#include "XOAuth2.h"
 
 #include <QLoggingCategory>
 #include <QSslConfiguration>
@@ -265,6 +266,10 @@ void ImapConnection::handleGreeting(const ImapResponse &response)
 
 void ImapConnection::handleContinuation(const ImapResponse &response)
 {
+    if (isRunning() && m_pendingParts.isEmpty() && m_reply.commandName == "AUTHENTICATE") {
+        answerSaslChallenge(response);
+        return;
+    }
     if (!isRunning() || m_pendingParts.isEmpty()) {
         drop(ImapReply::End::Unreadable,
              QStringLiteral("unexpected continuation request from the server: %1")
@@ -272,6 +277,20 @@ void ImapConnection::handleContinuation(const ImapResponse &response)
         return;
     }
     writePart(m_pendingParts.takeFirst());
+}
+
+// A challenge after the whole response was sent is the server's error report (XOAUTH2 sends
+// base64 JSON); an empty line ends the exchange and the tagged NO follows.
+void ImapConnection::answerSaslChallenge(const ImapResponse &response)
+{
+    if (!m_reply.saslError.isEmpty()) {
+        drop(ImapReply::End::Unreadable,
+             QStringLiteral("the server repeated its sign-in challenge: %1")
+                 .arg(QString::fromUtf8(loggable(response.raw))));
+        return;
+    }
+    m_reply.saslError = XOAuth2::errorReason(response.text);
+    writePart("\r\n");
 }
 
 void ImapConnection::handleTagged(const ImapResponse &response)

@@ -68,6 +68,7 @@ private:
     void handleResponse(const ImapResponse &response);
     void handleGreeting(const ImapResponse &response);
     void handleContinuation(const ImapResponse &response);
+    void answerSaslChallenge(const ImapResponse &response);
     void handleTagged(const ImapResponse &response);
     void collectUntagged(const ImapResponse &response);
     void handleDisconnected();

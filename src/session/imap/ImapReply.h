@@ -26,6 +26,8 @@ struct ImapReply
     QList<ImapResponse> untagged;
     ImapResponse completion;
     QString failure; // why it did not complete; empty when it did
+    // AUTHENTICATE: the server's error continuation, made readable (why a token was refused).
+    QString saslError;
 
     // Gmail ends long sessions with BYE; a lost connection is signed in again this many times
     // before the operation fails.
@@ -46,8 +48,12 @@ struct ImapReply
         if (end == End::Completed) {
             if (isOk())
                 return {};
-            return QStringLiteral("%1 failed, server replied: %2")
-                .arg(QString::fromUtf8(commandName), QString::fromUtf8(completion.statusText()));
+            QString text = QStringLiteral("%1 failed, server replied: %2")
+                               .arg(QString::fromUtf8(commandName),
+                                    QString::fromUtf8(completion.statusText()));
+            if (!saslError.isEmpty())
+                text += QStringLiteral(" (%1)").arg(saslError);
+            return text;
         }
         return failure;
     }
