@@ -180,6 +180,13 @@ int ImapComponent::SignIn(const QString &user, const QString &password)
     });
 }
 
+int ImapComponent::SignInWith(std::shared_ptr<ImapCredentials> credentials)
+{
+    return operate(0, [&credentials](Private &state) {
+        return state.note(state.channel.signIn(std::move(credentials))) ? 1 : 0;
+    });
+}
+
 int ImapComponent::OpenMailbox(const QString &mailbox)
 {
     return operate(0, [&mailbox](Private &state) {

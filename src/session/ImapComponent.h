@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+class ImapCredentials;
 struct ServerOverride;
 
 // The IMAP client the session drives: status 1 means success, anything else failure, and
@@ -35,6 +36,9 @@ public:
     // the tagged completion, joined with CR LF; empty when nothing usable came back.
     QString SendRawLine(const QString &commandLine);
     int SignIn(const QString &user, const QString &password);
+    // Signs in as the credentials say (an app password, or an OAuth token asked for afresh at
+    // every sign-in and reconnect); they must outlive the connection.
+    int SignInWith(std::shared_ptr<ImapCredentials> credentials);
     // Selects read-only; the empty name is the inbox.
     int OpenMailbox(const QString &mailbox);
     int MessageCount() const;

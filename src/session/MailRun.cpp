@@ -2,6 +2,8 @@
 
 #include "clsImapSession.h"
 
+#include "AppPassword.h"
+
 std::shared_ptr<clsImapSession> MailRun::newSession(ImapComponent *component, const QString &user,
                                                     const QString &password)
 {
@@ -11,7 +13,8 @@ std::shared_ptr<clsImapSession> MailRun::newSession(ImapComponent *component, co
     session->PORT = ProviderPort;
     session->IMAPServer = QString::fromLatin1(ProviderHost);
     session->Username = user;
-    session->Password = password;
+    // Google shows an app password as four groups of four letters; pasted so, it still works.
+    session->Password = AppPassword::normalised(password);
     return session;
 }
 

@@ -163,7 +163,8 @@ bool clsImapSession::Connect()
         GetLastError();
         return false;
     }
-    d->lastStatus = eventComponent().SignIn(Username, Password);
+    d->lastStatus = Credentials ? eventComponent().SignInWith(Credentials)
+                                : eventComponent().SignIn(Username, Password);
     if (d->lastStatus == 1)
         return true;
     d->failedStep = FailedStep::SignIn;

@@ -12,6 +12,7 @@
 #include <optional>
 
 class ImapComponent;
+class ImapCredentials;
 struct MailMessage;
 
 // Filled by EnumMailFolders: entries 1..7 are the "[Gmail]/" folders without the prefix.
@@ -34,6 +35,8 @@ public:
 
     QString Username;
     QString Password;
+    // When set, the sign-in goes through these instead of Username and Password.
+    std::shared_ptr<ImapCredentials> Credentials;
     QString IMAPServer;
     bool SSL = false;
     int PORT = 0;

@@ -1,14 +1,20 @@
 #include "ConnectSequence.h"
 
+#include "DesktopGoogleSignIn.h"
 #include "FilterPanel.h"
 #include "FolderChoice.h"
 #include "Form1.h"
 #include "ImapComponent.h"
 #include "MailRun.h"
+#include "OAuthClient.h"
+#include "OAuthCredentials.h"
+#include "OAuthTokenSource.h"
 #include "Prompts.h"
 #include "ProgressDisplay.h"
 #include "ResultListModel.h"
+#include "SecretStore.h"
 #include "SignInBoxes.h"
+#include "SignInChoice.h"
 #include "Steps.h"
 #include "WindowPointer.h"
 #include "clsImapSession.h"
@@ -93,11 +99,60 @@ bool ConnectSequence::connectedElseSay() const
     return false;
 }
 
-// A session lent the window's component, signed in as the boxes say, reporting to the window.
-std::shared_ptr<clsImapSession> ConnectSequence::newSession() const
+namespace {
+
+// A token source and the credentials over it, kept alive together for as long as a connection
+// holds the credentials.
+struct GoogleSignIn
+{
+    GoogleSignIn(const QString &user, SecretStore &secrets)
+        : tokens(OAuthClient::fromSettings(), user, secrets), credentials(tokens)
+    {
+    }
+
+    OAuthTokenSource tokens;
+    OAuthCredentials credentials;
+};
+
+} // namespace
+
+// Signs in with Google in the browser unless a saved sign-in serves; a second click on the
+// connect button cancels. When it fails the user is told why, and the connection's sign-in then
+// fails with the same reason.
+std::shared_ptr<ImapCredentials>
+ConnectSequence::googleCredentials(const std::weak_ptr<clsImapSession> &session)
+{
+    if (!m_secrets)
+        m_secrets = std::make_unique<SecretStore>();
+    auto google = std::make_shared<GoogleSignIn>(m_window.m_signIn->user(), *m_secrets);
+    const auto cancelled = [session] {
+        const auto running = session.lock();
+        return !running || running->AbortProcess;
+    };
+    QString problem;
+    QString notice;
+    if (DesktopGoogleSignIn::ensureSignedIn(google->tokens, cancelled, &problem, &notice)) {
+        if (!notice.isEmpty())
+            Prompts::inform(notice);
+    } else if (!problem.isEmpty() && !cancelled()) {
+        Prompts::inform(problem);
+    }
+    return std::shared_ptr<ImapCredentials>(google, &google->credentials);
+}
+
+ConnectSequence::ConnectSequence(Form1 &window) : m_window(window) { }
+
+ConnectSequence::~ConnectSequence() = default;
+
+// A session lent the window's component, signed in as the boxes say (or with Google), reporting
+// to the window.
+std::shared_ptr<clsImapSession> ConnectSequence::newSession()
 {
     auto session = MailRun::newSession(m_window.m_imapComponent.get(), m_window.m_signIn->user(),
                                        m_window.m_signIn->password());
+    const SignInChoice *choice = m_window.m_ui.signInChoice;
+    if (choice && choice->method() == SignInChoice::Method::Google)
+        session->Credentials = googleCredentials(session);
     QObject::connect(session.get(), &clsImapSession::ScrapProgress, &m_window,
                      &Form1::oSession_ScrapProgress);
     QObject::connect(session.get(), &clsImapSession::MailExtractListing, &m_window,

@@ -2,6 +2,7 @@
 
 #include "ImapCommand.h"
 #include "ImapWait.h"
+#include "XOAuth2.h"
 
 #include <algorithm>
 #include <climits>
@@ -10,8 +11,10 @@ namespace {
 
 constexpr int defaultTimeoutMs = 60 * 1000;
 
-ImapCommand loginCommand(const ImapSignIn &signIn)
+ImapCommand signInCommand(const ImapSignIn &signIn, const ImapReply &greeting)
 {
+    if (signIn.method == ImapSignIn::Method::XOAuth2)
+        return XOAuth2::command(signIn.user, signIn.secret, XOAuth2::offersSaslIr(greeting));
     ImapCommand command("LOGIN");
     command.string(signIn.user.toUtf8()).string(signIn.secret.toUtf8()).sensitive();
     return command;
@@ -80,7 +83,8 @@ ImapReply ImapChannel::connectToServer()
     if (!address)
         return ImapReply::ended(ImapReply::End::NotConnected, problem);
     m_connection.open(*address);
-    return wait();
+    m_greeting = wait();
+    return m_greeting;
 }
 
 bool ImapChannel::keepForReuse(const QString &host, int port)
@@ -247,7 +251,7 @@ ImapReply ImapChannel::reconnect()
 // third or less on the wire. A refusal of compression leaves the connection as it was.
 ImapReply ImapChannel::signInOnce(const ImapSignIn &signIn)
 {
-    const ImapReply reply = send(loginCommand(signIn));
+    const ImapReply reply = send(signInCommand(signIn, m_greeting));
     if (reply.isOk() && offersCompression(reply))
         send(ImapCommand("COMPRESS").arg("DEFLATE"));
     return reply;

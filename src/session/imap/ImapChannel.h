@@ -57,7 +57,7 @@ public:
     ImapReply runRawLine(const QByteArray &line);
     bool isSignedIn() const { return m_credentials != nullptr; }
 
-    // Signs in (LOGIN or XOAUTH2, as the credentials say), then switches compression on where
+    // Signs in (LOGIN, or AUTHENTICATE XOAUTH2 for a token), then switches compression on where
     // the server offers it. Signing in again as the same user on a kept connection costs nothing.
     ImapReply signIn(std::shared_ptr<ImapCredentials> credentials);
     ImapReply select(const QString &mailbox);
@@ -100,6 +100,7 @@ private:
     QList<std::pair<QByteArray, ImapReply>> m_linesBeforeSignIn;
     std::shared_ptr<ImapCredentials> m_credentials;
     std::optional<ImapSignIn> m_signedInAs;
+    ImapReply m_greeting; // its capabilities say whether a SASL response may ride on the command
     std::optional<QString> m_selected;
     // A connection kept signed in across open(): who it is signed in as.
     std::optional<ImapSignIn> m_reusable;
