@@ -71,6 +71,13 @@ qsizetype skipWhitespace(const QByteArray &value, qsizetype from)
     return from;
 }
 
+// Charsets in which a 0 byte can be part of a character rather than a NUL.
+bool isWideCharset(const QByteArray &charset)
+{
+    const QByteArray upper = charset.toUpper();
+    return upper.contains("16") || upper.contains("32") || upper.contains("UCS");
+}
+
 bool sameCharset(const QByteArray &a, const QByteArray &b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
@@ -106,9 +113,12 @@ QByteArray HeaderText::withAdjacentWordsJoined(const QByteArray &rawValue)
         }
         int count = 0;
         const EncodedWord run = joinedRun(rawValue, *word, count);
-        if (count > 1) {
+        // GMime's decoded text would also end at an encoded NUL, so such a word is rewritten too.
+        const bool hasNul = run.bytes.contains('\0') && !isWideCharset(run.charset);
+        if (count > 1 || hasNul) {
             result += rawValue.mid(copied, run.begin - copied);
-            result += "=?" + run.charset + "?b?" + run.bytes.toBase64() + "?=";
+            const QByteArray bytes = hasNul ? QByteArray(run.bytes).replace('\0', "") : run.bytes;
+            result += "=?" + run.charset + "?b?" + bytes.toBase64() + "?=";
             copied = run.end;
         }
         at = run.end;

@@ -17,7 +17,8 @@ public:
     // Unstructured text (Subject, or a From header that holds no address): unfolded, decoded.
     static QString decode(const QByteArray &rawValue, GMimeParserOptions *options);
 
-    // The raw value with each run of adjacent same-charset encoded-words made into one word;
-    // for values GMime must still parse (address lists). Unchanged when there is no such run.
+    // The raw value with each run of adjacent same-charset encoded-words made into one word
+    // (NULs in it dropped); for values GMime must still parse (address lists). Unchanged when
+    // there is no such run.
     static QByteArray withAdjacentWordsJoined(const QByteArray &rawValue);
 };
