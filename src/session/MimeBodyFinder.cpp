@@ -8,17 +8,37 @@ namespace {
 
 enum class TextKind { None, Plain, Html };
 
+// 8-bit bytes count as token bytes, as servers and GMime read them.
 bool isTokenByte(char byte)
 {
     const auto value = static_cast<unsigned char>(byte);
-    return value > 32 && value < 127 && !std::strchr("()<>@,;:\\\"/[]?=", byte);
+    return value > 32 && value != 127 && !std::strchr("()<>@,;:\\\"/[]?=", byte);
 }
 
+const char *skipComment(const char *at)
+{
+    int depth = 0;
+    for (; *at; ++at) {
+        if (*at == '\\' && at[1])
+            ++at;
+        else if (*at == '(')
+            ++depth;
+        else if (*at == ')' && --depth == 0)
+            return at + 1;
+    }
+    return at;
+}
+
+// White space and comments, as RFC 2045 allows them around the type's parts.
 const char *skipSpace(const char *at)
 {
-    while (*at == ' ' || *at == '\t' || *at == '\r' || *at == '\n')
-        ++at;
-    return at;
+    for (;;) {
+        while (*at == ' ' || *at == '\t' || *at == '\r' || *at == '\n')
+            ++at;
+        if (*at != '(')
+            return at;
+        at = skipComment(at);
+    }
 }
 
 const char *skipToken(const char *at)
@@ -28,8 +48,9 @@ const char *skipToken(const char *at)
     return at;
 }
 
-// "type/subtype", then parameters or a comment or nothing.
-bool isReadableContentType(const char *value)
+} // namespace
+
+bool MimeBodyFinder::isReadableContentType(const char *value)
 {
     const char *type = skipSpace(value);
     const char *slash = skipSpace(skipToken(type));
@@ -40,13 +61,15 @@ bool isReadableContentType(const char *value)
     if (after == subtype)
         return false;
     after = skipSpace(after);
-    return !*after || *after == ';' || *after == '(';
+    return !*after || *after == ';';
 }
+
+namespace {
 
 TextKind textKind(GMimePart *part)
 {
     const char *written = g_mime_object_get_header(GMIME_OBJECT(part), "Content-Type");
-    if (written && !isReadableContentType(written))
+    if (written && !MimeBodyFinder::isReadableContentType(written))
         return TextKind::Plain;
     GMimeContentType *type = g_mime_object_get_content_type(GMIME_OBJECT(part));
     if (type && g_mime_content_type_is_type(type, "text", "plain"))

@@ -21,6 +21,10 @@ public:
     GMimePart *plainPart() const { return m_plain; }
     GMimePart *htmlPart() const { return m_html; }
 
+    // "type/subtype" and then parameters or nothing; any other Content-Type value (no subtype,
+    // quoted, followed by other words) cannot be read.
+    static bool isReadableContentType(const char *value);
+
     // Deeper nesting than this is hostile input, not mail; such parts are ignored.
     static constexpr int MaximumDepth = 64;
 

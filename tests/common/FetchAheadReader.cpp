@@ -3,6 +3,7 @@
 #include "GMimeHandle.h"
 #include "HeaderBlock.h"
 #include "ImapValue.h"
+#include "MimeBodyFinder.h"
 #include "TextSections.h"
 
 #include <gmime/gmime.h>
@@ -78,13 +79,11 @@ ImapValue disposition(GMimeObject *object)
                             parameters(g_mime_content_disposition_get_parameters(disposition))});
 }
 
+// The server reads Content-Type values with the body finder's rule (checked against Dovecot).
 bool hasReadableType(GMimeObject *object)
 {
-    // The server's view of an unreadable Content-Type, as GMime's: it falls back to this.
-    GMimeContentType *type = g_mime_object_get_content_type(object);
     const char *written = g_mime_object_get_header(object, "Content-Type");
-    return !written || !g_mime_content_type_is_type(type, "application", "octet-stream")
-        || QByteArray(written).trimmed().toLower().startsWith("application/octet-stream");
+    return !written || MimeBodyFinder::isReadableContentType(written);
 }
 
 ImapValue structureOf(GMimeObject *object, int depth);

@@ -1,5 +1,6 @@
 #include "FetchAheadReader.h"
 #include "MailMessage.h"
+#include "MimeBodyFinder.h"
 
 #include <QDir>
 #include <QFile>
@@ -42,6 +43,8 @@ private Q_SLOTS:
     void hostileNestingDoesNotCrash();
     void fromFetchedParts_data();
     void fromFetchedParts();
+    void readableContentType_data();
+    void readableContentType();
     void bothFetchPathsAgree_data();
     void bothFetchPathsAgree();
 };
@@ -309,6 +312,29 @@ void tst_MailMessage::fromFetchedParts()
     QCOMPARE(message->date, QDateTime::fromSecsSinceEpoch(1614679200));
     QTEST(message->plainTextBody, "plain");
     QTEST(message->htmlTextBody, "html");
+}
+
+// Read as the test server (Dovecot) reads them, so that both fetch paths pick the same part.
+void tst_MailMessage::readableContentType_data()
+{
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<bool>("readable");
+
+    QTest::newRow("no subtype") << QByteArray("text; charset=us-ascii") << false;
+    QTest::newRow("empty subtype") << QByteArray("text/") << false;
+    QTest::newRow("quoted") << QByteArray("\"text/plain\"") << false;
+    QTest::newRow("a second word") << QByteArray("text/html garbage") << false;
+    QTest::newRow("a list") << QByteArray("text/plain, text/html") << false;
+    QTest::newRow("comments and spaces") << QByteArray(" (c) text /plain (c)") << true;
+    QTest::newRow("parameters") << QByteArray("text/plain; charset=utf-8 junk") << true;
+    QTest::newRow("8-bit byte in the subtype")
+        << QByteArray("application/octet-stream\xba") << true;
+}
+
+void tst_MailMessage::readableContentType()
+{
+    QFETCH(QByteArray, value);
+    QTEST(MimeBodyFinder::isReadableContentType(value.constData()), "readable");
 }
 
 void tst_MailMessage::bothFetchPathsAgree_data()
