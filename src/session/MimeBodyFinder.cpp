@@ -64,12 +64,20 @@ bool MimeBodyFinder::isReadableContentType(const char *value)
     return !*after || *after == ';';
 }
 
+bool MimeBodyFinder::hasReadableContentType(GMimeObject *object)
+{
+    // The bytes as written: GMime's decoded value may have replaced 8-bit bytes with '?'.
+    GMimeHeaderList *headers = g_mime_object_get_header_list(object);
+    GMimeHeader *header =
+        headers ? g_mime_header_list_get_header(headers, "Content-Type") : nullptr;
+    return !header || isReadableContentType(g_mime_header_get_raw_value(header));
+}
+
 namespace {
 
 TextKind textKind(GMimePart *part)
 {
-    const char *written = g_mime_object_get_header(GMIME_OBJECT(part), "Content-Type");
-    if (written && !MimeBodyFinder::isReadableContentType(written))
+    if (!MimeBodyFinder::hasReadableContentType(GMIME_OBJECT(part)))
         return TextKind::Plain;
     GMimeContentType *type = g_mime_object_get_content_type(GMIME_OBJECT(part));
     if (type && g_mime_content_type_is_type(type, "text", "plain"))

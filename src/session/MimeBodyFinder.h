@@ -24,6 +24,8 @@ public:
     // "type/subtype" and then parameters or nothing; any other Content-Type value (no subtype,
     // quoted, followed by other words) cannot be read.
     static bool isReadableContentType(const char *value);
+    // Whether the part has no Content-Type field or one that can be read.
+    static bool hasReadableContentType(GMimeObject *object);
 
     // Deeper nesting than this is hostile input, not mail; such parts are ignored.
     static constexpr int MaximumDepth = 64;

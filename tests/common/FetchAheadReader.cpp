@@ -82,8 +82,7 @@ ImapValue disposition(GMimeObject *object)
 // The server reads Content-Type values with the body finder's rule (checked against Dovecot).
 bool hasReadableType(GMimeObject *object)
 {
-    const char *written = g_mime_object_get_header(object, "Content-Type");
-    return !written || MimeBodyFinder::isReadableContentType(written);
+    return MimeBodyFinder::hasReadableContentType(object);
 }
 
 ImapValue structureOf(GMimeObject *object, int depth);
