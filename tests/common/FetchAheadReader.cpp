@@ -160,14 +160,22 @@ std::optional<QByteArray> fetchedPart(GMimeObject *root, const QByteArray &secti
     return rawHeaders(part) + "\r\n" + encodedContent(GMIME_PART(part));
 }
 
+// Parsed with MailMessage's options: a server splits a message by its own reading of the header
+// fields, which on 8-bit garbage in a Content-Type can differ from GMime's; that is not checked.
 GMimeHandle<GMimeMessage> parsed(const QByteArray &raw)
 {
     static std::once_flag once;
-    std::call_once(once, [] { g_mime_init(); });
+    static GMimeParserOptions *options = nullptr;
+    std::call_once(once, [] {
+        g_mime_init();
+        options = g_mime_parser_options_new();
+        const char *fallbacks[] = {"UTF-8", "windows-1252", nullptr};
+        g_mime_parser_options_set_fallback_charsets(options, fallbacks);
+    });
     auto stream = GMimeHandle<GMimeStream>::adopt(
         g_mime_stream_mem_new_with_buffer(raw.constData(), size_t(raw.size())));
     auto parser = GMimeHandle<GMimeParser>::adopt(g_mime_parser_new_with_stream(stream.get()));
-    return GMimeHandle<GMimeMessage>::adopt(g_mime_parser_construct_message(parser.get(), nullptr));
+    return GMimeHandle<GMimeMessage>::adopt(g_mime_parser_construct_message(parser.get(), options));
 }
 
 } // namespace
