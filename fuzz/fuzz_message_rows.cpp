@@ -1,6 +1,8 @@
 // Raw RFC 5322 bytes as the server might send them, through the message parser, the listing a
-// front end receives and the rows of every extraction mode.
+// front end receives and the rows of every extraction mode; and through the fetch-ahead path's
+// text sections, which must give the same message.
 
+#include "FetchAheadReader.h"
 #include "FixedModeInputs.h"
 #include "FuzzCheck.h"
 #include "FuzzRowSink.h"
@@ -74,6 +76,13 @@ void checkRows(const MailListing &listing, ExtractionMode mode, const FixedModeI
     }
 }
 
+bool sameMessage(const MailMessage &a, const MailMessage &b)
+{
+    return a.from == b.from && a.fromName == b.fromName && a.fromAddress == b.fromAddress
+        && a.subject == b.subject && a.date == b.date && a.plainTextBody == b.plainTextBody
+        && a.htmlTextBody == b.htmlTextBody;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -82,8 +91,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     QString failure;
     const std::optional<MailMessage> message = MailMessage::fromRfc822(raw, &failure);
     FUZZ_CHECK(message.has_value() == failure.isEmpty());
+    const std::optional<MailMessage> fromSections = FetchAheadReader::read(raw);
+    FUZZ_CHECK(fromSections.has_value() == message.has_value());
     if (!message)
         return 0;
+    FUZZ_CHECK(sameMessage(*fromSections, *message));
     const MailListing listing = MailListing::fromMessage(*message, 1);
     FUZZ_CHECK(!hasBareLineFeed(listing.PlainTextBody));
     FUZZ_CHECK(!hasBareLineFeed(listing.HTMLTextBody));

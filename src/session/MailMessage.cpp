@@ -1,11 +1,14 @@
 #include "MailMessage.h"
 
 #include "GMimeHandle.h"
+#include "HeaderBlock.h"
+#include "HeaderText.h"
 #include "MimeBodyFinder.h"
 
 #include <gmime/gmime.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -41,9 +44,35 @@ QString takeUtf8(char *text)
     return result;
 }
 
-QString fromUnlabelled(const QByteArray &bytes, GMimeParserOptions *options)
+// The fallback charsets are ASCII-compatible, where a 0 byte is only ever NUL; GMime's result
+// would end at the first one.
+QString fromUnlabelled(QByteArray bytes, GMimeParserOptions *options)
 {
+    bytes.replace('\0', QByteArray());
     return takeUtf8(g_mime_utils_decode_8bit(options, bytes.constData(), size_t(bytes.size())));
+}
+
+// The converted bytes with their length, so that a NUL in the text does not end it; nullopt when
+// the bytes are not text in that charset.
+std::optional<QByteArray> convertedToUtf8(const QByteArray &bytes, iconv_t converter)
+{
+    QByteArray converted(bytes.size() * 2 + 16, Qt::Uninitialized);
+    char *input = const_cast<char *>(bytes.constData());
+    size_t inputLeft = size_t(bytes.size());
+    size_t written = 0;
+    for (;;) {
+        char *output = converted.data() + written;
+        size_t outputLeft = size_t(converted.size()) - written;
+        const size_t result = g_mime_iconv(converter, &input, &inputLeft, &output, &outputLeft);
+        written = size_t(output - converted.data());
+        if (result != size_t(-1) || errno == EINVAL)
+            break; // done, or a sequence cut short at the end, which is dropped
+        if (errno != E2BIG)
+            return std::nullopt;
+        converted.resize(converted.size() + qsizetype(inputLeft) * 2 + 16);
+    }
+    converted.truncate(qsizetype(written));
+    return converted;
 }
 
 std::optional<QString> fromCharset(const QByteArray &bytes, const char *charset)
@@ -51,11 +80,11 @@ std::optional<QString> fromCharset(const QByteArray &bytes, const char *charset)
     iconv_t converter = g_mime_iconv_open("UTF-8", charset);
     if (converter == iconv_t(-1))
         return std::nullopt;
-    char *converted = g_mime_iconv_strndup(converter, bytes.constData(), size_t(bytes.size()));
+    const std::optional<QByteArray> converted = convertedToUtf8(bytes, converter);
     g_mime_iconv_close(converter);
     if (!converted)
         return std::nullopt;
-    return takeUtf8(converted);
+    return QString::fromUtf8(*converted);
 }
 
 bool isAscii(const QByteArray &bytes)
@@ -107,36 +136,48 @@ QByteArray transferDecoded(GMimePart *part)
     return QByteArray(reinterpret_cast<const char *>(bytes->data), qsizetype(bytes->len));
 }
 
-// MIME text is canonically CR LF; bodies written with bare LF are brought to that form so that
-// they still split into lines. Lone CRs are left as they are.
+bool hasOnlyCrLfLineBreaks(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == u'\n' || (c == u'\r' && (i + 1 == text.size() || text.at(++i) != u'\n')))
+            return false;
+    }
+    return true;
+}
+
+// MIME text is canonically CR LF; bodies written with bare LF (Unix) or lone CR (old Macs) are
+// brought to that form so that they still split into lines.
 QString withCrLfLineBreaks(const QString &text)
 {
-    qsizetype lineFeed = text.indexOf(u'\n');
-    while (lineFeed > 0 && text.at(lineFeed - 1) == u'\r')
-        lineFeed = text.indexOf(u'\n', lineFeed + 1);
-    if (lineFeed < 0)
+    if (hasOnlyCrLfLineBreaks(text))
         return text; // the usual case: nothing to change
     QString result;
     result.reserve(text.size() + text.size() / 16);
-    qsizetype copied = 0;
-    for (; lineFeed >= 0; lineFeed = text.indexOf(u'\n', lineFeed + 1)) {
-        if (lineFeed > 0 && text.at(lineFeed - 1) == u'\r')
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c != u'\r' && c != u'\n') {
+            result += c;
             continue;
-        result += QStringView(text).mid(copied, lineFeed - copied);
-        result += u'\r';
-        copied = lineFeed;
+        }
+        result += QStringLiteral("\r\n");
+        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+            ++i;
     }
-    result += QStringView(text).mid(copied);
     return result;
 }
 
+// NUL characters are dropped: every text after them is kept, but a NUL itself shows nothing and
+// would end the text wherever it meets a C string.
 QString bodyText(GMimePart *part, GMimeParserOptions *options)
 {
     if (!part)
         return {};
     GMimeContentType *type = g_mime_object_get_content_type(GMIME_OBJECT(part));
     const char *charset = type ? g_mime_content_type_get_parameter(type, "charset") : nullptr;
-    return withCrLfLineBreaks(decodeCharset(transferDecoded(part), charset, options));
+    QString text = decodeCharset(transferDecoded(part), charset, options);
+    text.remove(QChar(u'\0'));
+    return withCrLfLineBreaks(text);
 }
 
 InternetAddressMailbox *firstMailbox(InternetAddressList *list)
@@ -173,18 +214,27 @@ QString displayForm(const QString &name, const QString &address)
     return name + QStringLiteral(" <") + address + u'>';
 }
 
+QByteArray rawHeader(GMimeMessage *message, const char *name)
+{
+    GMimeHeaderList *headers = g_mime_object_get_header_list(GMIME_OBJECT(message));
+    GMimeHeader *header = headers ? g_mime_header_list_get_header(headers, name) : nullptr;
+    return header ? QByteArray(g_mime_header_get_raw_value(header)) : QByteArray();
+}
+
 // Fills the three sender texts. A From header that holds no address at all keeps its decoded
 // text as the display form, so nothing the sender wrote is lost.
-void readSender(GMimeMessage *message, MailMessage &result)
+void readSender(GMimeMessage *message, GMimeParserOptions *options, MailMessage &result)
 {
-    if (InternetAddressMailbox *sender = firstMailbox(g_mime_message_get_from(message))) {
+    const QByteArray raw = rawHeader(message, "From");
+    const auto senders = GMimeHandle<InternetAddressList>::adopt(
+        internet_address_list_parse(options, HeaderText::withAdjacentWordsJoined(raw).constData()));
+    if (InternetAddressMailbox *sender = firstMailbox(senders.get())) {
         result.fromName = mailboxName(sender);
         result.fromAddress = mailboxAddress(sender);
         result.from = displayForm(result.fromName, result.fromAddress);
         return;
     }
-    result.from =
-        QString::fromUtf8(g_mime_object_get_header(GMIME_OBJECT(message), "From")).trimmed();
+    result.from = HeaderText::decode(raw, options).trimmed();
 }
 
 QDateTime localDate(GMimeMessage *message)
@@ -249,18 +299,20 @@ bool refuseOversized(qsizetype size, QString *failureReason)
     return true;
 }
 
-bool refuseNonMessage(GMimeMessage *message, QString *failureReason)
+// A whole message needs no header field to be read (its text is then all body); the header
+// fetched without its message does, or there is nothing to read it by.
+bool refuseNonMessage(GMimeMessage *message, bool needsHeaderFields, QString *failureReason)
 {
-    if (message && hasHeaderFields(message))
+    if (message && (!needsHeaderFields || hasHeaderFields(message)))
         return false;
     setReason(failureReason, QStringLiteral("The server's data is not a mail message."));
     return true;
 }
 
-void readHeaderFields(GMimeMessage *message, MailMessage &result)
+void readHeaderFields(GMimeMessage *message, GMimeParserOptions *options, MailMessage &result)
 {
-    readSender(message, result);
-    result.subject = QString::fromUtf8(g_mime_message_get_subject(message));
+    readSender(message, options, result);
+    result.subject = HeaderText::decode(rawHeader(message, "Subject"), options);
     result.date = localDate(message);
 }
 
@@ -273,12 +325,13 @@ std::optional<MailMessage> MailMessage::fromRfc822(const QByteArray &raw, QStrin
     ensureGMimeInitialised();
     // Declared before the message: the message reads its headers through these options.
     const ParserOptions options = newParserOptions();
-    const GMimeHandle<GMimeMessage> message = parseMessage(raw, options.get());
-    if (refuseNonMessage(message.get(), failureReason))
+    const GMimeHandle<GMimeMessage> message =
+        parseMessage(HeaderBlock::repaired(raw), options.get());
+    if (refuseNonMessage(message.get(), false, failureReason))
         return std::nullopt;
 
     MailMessage result;
-    readHeaderFields(message.get(), result);
+    readHeaderFields(message.get(), options.get(), result);
     const MimeBodyFinder body(g_mime_message_get_mime_part(message.get()));
     result.htmlTextBody = bodyText(body.htmlPart(), options.get());
     result.plainTextBody =
@@ -299,12 +352,13 @@ std::optional<MailMessage> MailMessage::fromParts(const QByteArray &header,
         return std::nullopt;
     ensureGMimeInitialised();
     const ParserOptions options = newParserOptions();
-    const GMimeHandle<GMimeMessage> message = parseMessage(header, options.get());
-    if (refuseNonMessage(message.get(), failureReason))
+    const GMimeHandle<GMimeMessage> message =
+        parseMessage(HeaderBlock::repaired(header), options.get());
+    if (refuseNonMessage(message.get(), true, failureReason))
         return std::nullopt;
 
     MailMessage result;
-    readHeaderFields(message.get(), result);
+    readHeaderFields(message.get(), options.get(), result);
     std::optional<QString> plain;
     std::optional<QString> html;
     if (plainPart)

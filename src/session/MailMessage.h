@@ -20,8 +20,9 @@ struct MailMessage
     // Larger raw messages are refused rather than parsed.
     static constexpr qsizetype MaximumSize = qsizetype(64) * 1024 * 1024;
 
-    // Parses raw RFC 5322 bytes; nullopt when they are not a message at all or are larger than
-    // MaximumSize. `failureReason`, when given, receives the reason for a nullopt.
+    // Parses raw RFC 5322 bytes; nullopt when they hold nothing to read (no bytes) or are larger
+    // than MaximumSize. Text without header fields is all body. `failureReason`, when given,
+    // receives the reason for a nullopt.
     static std::optional<MailMessage> fromRfc822(const QByteArray &raw,
                                                  QString *failureReason = nullptr);
     // The same from a message's header and its text parts (each its MIME header, an empty line

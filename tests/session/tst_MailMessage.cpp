@@ -1,5 +1,8 @@
+#include "FetchAheadReader.h"
 #include "MailMessage.h"
+#include "MimeBodyFinder.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTest>
 
@@ -40,6 +43,10 @@ private Q_SLOTS:
     void hostileNestingDoesNotCrash();
     void fromFetchedParts_data();
     void fromFetchedParts();
+    void readableContentType_data();
+    void readableContentType();
+    void bothFetchPathsAgree_data();
+    void bothFetchPathsAgree();
 };
 
 void tst_MailMessage::sender_data()
@@ -64,6 +71,21 @@ void tst_MailMessage::sender_data()
                                   << ""
                                   << "html@example.test"
                                   << "HTML only";
+    // GMime alone gives "Jürgen " and "have ": it joins the words before base64 decoding.
+    QTest::newRow("adjacent encoded-words, padded and splitting a character")
+        << "split-encoded-words.eml" << QStringLiteral("Jürgen Müller <juergen@example.test>")
+        << QStringLiteral("Jürgen Müller") << "juergen@example.test"
+        << QStringLiteral("have 日本語 words");
+    QTest::newRow("NUL in the subject")
+        << "nul-in-subject.eml"
+        << "nul@example.test"
+        << ""
+        << "nul@example.test" << QStringLiteral("Before after – ünïcode and its next line");
+    QTest::newRow("no header fields") << "no-header-fields.eml"
+                                      << ""
+                                      << ""
+                                      << ""
+                                      << "";
 }
 
 void tst_MailMessage::sender()
@@ -104,9 +126,48 @@ void tst_MailMessage::bodies_data()
     QTest::newRow("nested multiparts, first part wins") << "nested-multipart.eml"
                                                         << "Nested plain"
                                                         << "<b>Nested html</b>";
-    QTest::newRow("embedded message is not the body") << "forwarded-message.eml"
-                                                      << ""
-                                                      << "";
+    QTest::newRow("embedded message alone gives its text") << "forwarded-message.eml"
+                                                           << "Inner body, never the outer body."
+                                                           << "";
+    QTest::newRow("forwarded message at the top") << "forwarded-only.eml"
+                                                  << "Lunch at noon?"
+                                                  << "<p>Lunch at noon?</p>";
+    QTest::newRow("digest: the first message") << "digest.eml"
+                                               << "First digest message."
+                                               << "";
+    QTest::newRow("lone CR becomes CR LF") << "lone-cr.eml"
+                                           << "first line\r\nsecond line\r\n\r\nfourth line\r\n"
+                                           << "";
+    QTest::newRow("Content-Type without subtype is plain text")
+        << "content-type-without-subtype.eml"
+        << "Text with an unreadable type.\r\n"
+        << "";
+    QTest::newRow("part whose Content-Type has no subtype")
+        << "content-type-without-subtype-in-multipart.eml"
+        << "Part with an unreadable type."
+        << "";
+    QTest::newRow("named text when no unnamed text") << "named-text-only.eml"
+                                                     << "The text the mailer named."
+                                                     << "";
+    QTest::newRow("body right after the header") << "header-without-blank-line.eml"
+                                                 << "The body starts right here.\r\n"
+                                                    "second line: with a colon\r\n"
+                                                 << "";
+    QTest::newRow("no header fields: all body")
+        << "no-header-fields.eml"
+        << "Only a body, no header fields.\r\nsecond line\r\n"
+        << "";
+    QTest::newRow("RFC 2231 boundary") << "rfc2231-boundary.eml"
+                                       << "Text behind an extended boundary."
+                                       << "";
+    QTest::newRow("no text part: an empty body") << "no-text-part.eml"
+                                                 << ""
+                                                 << "";
+    // NULs are dropped, the text after them kept.
+    QTest::newRow("NUL in Latin-1 text")
+        << "nul-in-latin1-body.eml" << QStringLiteral("Café crème\r\nnext line\r\n") << "";
+    QTest::newRow("NUL in unlabelled 8-bit text")
+        << "nul-in-unlabelled-body.eml" << QStringLiteral("naïve text\r\nnext line\r\n") << "";
     QTest::newRow("bare LF becomes CR LF") << "bare-lf.eml"
                                            << "first line\r\nsecond line\r\n\r\nfourth line\r\n"
                                            << "";
@@ -153,8 +214,6 @@ void tst_MailMessage::notAMessage_data()
     QTest::addColumn<QByteArray>("raw");
 
     QTest::newRow("empty") << QByteArray();
-    QTest::newRow("binary garbage") << QByteArray("\x01\x02garbage\xff\xfe\0zz", 12);
-    QTest::newRow("text without headers") << QByteArray("just some text\nwith lines\n");
 }
 
 void tst_MailMessage::notAMessage()
@@ -253,6 +312,62 @@ void tst_MailMessage::fromFetchedParts()
     QCOMPARE(message->date, QDateTime::fromSecsSinceEpoch(1614679200));
     QTEST(message->plainTextBody, "plain");
     QTEST(message->htmlTextBody, "html");
+}
+
+// Read as the test server (Dovecot) reads them, so that both fetch paths pick the same part.
+void tst_MailMessage::readableContentType_data()
+{
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<bool>("readable");
+
+    QTest::newRow("no subtype") << QByteArray("text; charset=us-ascii") << false;
+    QTest::newRow("empty subtype") << QByteArray("text/") << false;
+    QTest::newRow("quoted") << QByteArray("\"text/plain\"") << false;
+    QTest::newRow("a second word") << QByteArray("text/html garbage") << false;
+    QTest::newRow("a list") << QByteArray("text/plain, text/html") << false;
+    QTest::newRow("comments and spaces") << QByteArray(" (c) text /plain (c)") << true;
+    QTest::newRow("parameters") << QByteArray("text/plain; charset=utf-8 junk") << true;
+    QTest::newRow("8-bit byte in the subtype")
+        << QByteArray("application/octet-stream\xba") << true;
+}
+
+void tst_MailMessage::readableContentType()
+{
+    QFETCH(QByteArray, value);
+    QTEST(MimeBodyFinder::isReadableContentType(value.constData()), "readable");
+}
+
+void tst_MailMessage::bothFetchPathsAgree_data()
+{
+    QTest::addColumn<QString>("path");
+    for (const QString &folder : {QStringLiteral(TEST_DATA_DIR), QStringLiteral(FUZZ_CORPUS_DIR)}) {
+        const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files, QDir::Name);
+        QVERIFY(!files.isEmpty());
+        for (const QFileInfo &file : files)
+            QTest::newRow(qPrintable(file.fileName())) << file.filePath();
+    }
+}
+
+// The text sections alone (or the whole message, where that path falls back to it) give what
+// the whole message gives.
+void tst_MailMessage::bothFetchPathsAgree()
+{
+    QFETCH(QString, path);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray raw = file.readAll();
+    const std::optional<MailMessage> whole = MailMessage::fromRfc822(raw);
+    const std::optional<MailMessage> sections = FetchAheadReader::read(raw);
+    QCOMPARE(sections.has_value(), whole.has_value());
+    if (!whole)
+        return;
+    QCOMPARE(sections->from, whole->from);
+    QCOMPARE(sections->fromName, whole->fromName);
+    QCOMPARE(sections->fromAddress, whole->fromAddress);
+    QCOMPARE(sections->subject, whole->subject);
+    QCOMPARE(sections->date, whole->date);
+    QCOMPARE(sections->plainTextBody, whole->plainTextBody);
+    QCOMPARE(sections->htmlTextBody, whole->htmlTextBody);
 }
 
 QTEST_APPLESS_MAIN(tst_MailMessage)

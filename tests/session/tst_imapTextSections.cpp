@@ -39,7 +39,7 @@ private Q_SLOTS:
 void tst_imapTextSections::locatesText_data()
 {
     QTest::addColumn<QByteArray>("structure");
-    QTest::addColumn<bool>("readable");
+    QTest::addColumn<bool>("located"); // false: unreadable, or left to the whole message
     QTest::addColumn<bool>("singlePart");
     QTest::addColumn<QByteArray>("plainSection");
     QTest::addColumn<QByteArray>("htmlSection");
@@ -73,6 +73,34 @@ void tst_imapTextSections::locatesText_data()
         << true << false << QByteArray() << QByteArray("2");
     QTest::newRow("first of each kind wins") << multipart(html + plain + plain + html, "mixed")
                                              << true << false << QByteArray("2") << QByteArray("1");
+    QTest::newRow("named text when there is no other")
+        << multipart(textPart("plain", R"(("name" "msg.txt"))", "NIL") + pdf, "mixed") << true
+        << false << QByteArray("1") << QByteArray();
+    // What the server reports for "Content-Type: text; charset=us-ascii" or "text/".
+    const QByteArray unreadableType = R"(("" "" NIL NIL NIL "7bit" 10 NIL NIL NIL NIL))";
+    QTest::newRow("unreadable Content-Type is plain text")
+        << unreadableType << true << true << QByteArray("1") << QByteArray();
+    QTest::newRow("unreadable Content-Type inside a multipart")
+        << multipart(pdf + unreadableType, "mixed") << true << false << QByteArray("2")
+        << QByteArray();
+
+    // Only the whole message can tell: readable structures that locate() leaves to it.
+    QTest::newRow("text only inside attached messages (digest)") << multipart(
+        R"(("message" "rfc822" NIL NIL NIL "7bit" 48 NIL )" + plain + " 3 NIL NIL NIL NIL)",
+        "digest") << false << false << QByteArray() << QByteArray();
+    // The server cannot split by an RFC 2231 boundary: one empty text part.
+    QTest::newRow("RFC 2231 boundary") << QByteArray(
+        R"((("text" "plain" ("charset" "us-ascii") NIL NIL "7bit" 0 0 NIL NIL NIL NIL))"
+        R"( "mixed" ("boundary*" "us-ascii''abc") NIL NIL NIL))")
+                                       << false << false << QByteArray() << QByteArray();
+    QTest::newRow("RFC 2231 boundary, parts found")
+        << QByteArray("(" + plain + R"( "mixed" ("BOUNDARY*0" "ab") NIL NIL NIL))") << false
+        << false << QByteArray() << QByteArray();
+    // A header block without its empty line: the server counts the body as header.
+    QTest::newRow("empty text part") << QByteArray(
+        R"(("text" "plain" ("charset" "us-ascii") NIL NIL "7bit" 0 0 NIL NIL NIL NIL))")
+                                     << false << false << QByteArray() << QByteArray();
+
     QTest::newRow("not a list") << QByteArray("NIL") << false << false << QByteArray()
                                 << QByteArray();
     QTest::newRow("empty list") << QByteArray("()") << false << false << QByteArray()
@@ -89,13 +117,13 @@ void tst_imapTextSections::locatesText_data()
 void tst_imapTextSections::locatesText()
 {
     QFETCH(QByteArray, structure);
-    QFETCH(bool, readable);
+    QFETCH(bool, located);
     const ImapResponse response =
         ImapResponse::parse("* 1 FETCH (BODYSTRUCTURE " + structure + ')');
     const std::optional<ImapValue> value = response.fetchItem("BODYSTRUCTURE");
     QVERIFY(value);
     const std::optional<TextSections> sections = TextSections::locate(*value);
-    QCOMPARE(sections.has_value(), readable);
+    QCOMPARE(sections.has_value(), located);
     if (!sections)
         return;
     QTEST(sections->singlePart, "singlePart");

@@ -37,41 +37,87 @@ bool hasParameter(const ImapValue &parameters, const char *base)
     return false;
 }
 
-// "attachment" always marks an attachment; a file name without "inline" does too, as older
-// mailers attach files that way.
-bool isAttachment(const QList<ImapValue> &part, bool isText)
+enum class AttachmentKind { None, Named, Marked };
+
+// "attachment" always marks an attachment; a file name without "inline" makes a named part, which
+// older mailers send as attachments too.
+AttachmentKind attachmentKind(const QList<ImapValue> &part, bool isText)
 {
     const int field = isText ? textDispositionField : basicDispositionField;
     const ImapValue disposition = part.size() > field ? part.at(field) : ImapValue::nil();
     const QList<ImapValue> &dispositionItems = disposition.items();
     const ImapValue kind = dispositionItems.isEmpty() ? ImapValue::nil() : dispositionItems.first();
     if (equalsText(kind, "attachment"))
-        return true;
+        return AttachmentKind::Marked;
     const bool named = hasParameter(part.value(parameterField), "name")
         || (dispositionItems.size() > 1 && hasParameter(dispositionItems.at(1), "filename"));
-    return named && !equalsText(kind, "inline");
+    return named && !equalsText(kind, "inline") ? AttachmentKind::Named : AttachmentKind::None;
 }
+
+// A Content-Type the server could not read comes as an empty or NIL type or subtype; such a
+// part is text/plain (RFC 2045 section 5.2).
+bool isUnreadableType(const QList<ImapValue> &part)
+{
+    return part.at(typeField).bytes().isEmpty() || part.at(subtypeField).bytes().isEmpty();
+}
+
+// An RFC 2231 boundary ("boundary*"): servers cannot split such a message into its parts.
+bool hasExtendedBoundary(const ImapValue &parameters)
+{
+    const QList<ImapValue> &items = parameters.items();
+    for (qsizetype i = 0; i + 1 < items.size(); i += 2) {
+        if (items.at(i).bytes().toLower().startsWith("boundary*"))
+            return true;
+    }
+    return false;
+}
+
+struct Candidate
+{
+    QByteArray section;
+    qint64 size = 0;
+    bool isEmpty() const { return section.isEmpty(); }
+};
 
 class Locator
 {
 public:
-    explicit Locator(TextSections &found) : m_found(found) { }
-
     // false when the structure cannot be read
     bool visit(const ImapValue &body, const QByteArray &section, int depth)
     {
         if (!body.isList() || body.items().isEmpty())
             return false;
-        if (depth > TextSections::MaximumDepth || isComplete())
+        if (depth > TextSections::MaximumDepth)
             return true;
         if (body.items().first().isList())
             return visitChildren(body.items(), section, depth);
         return considerPart(body.items(), section.isEmpty() ? QByteArray("1") : section);
     }
 
-private:
-    bool isComplete() const { return !m_found.plain.isEmpty() && !m_found.html.isEmpty(); }
+    // The MIME reader's choice: unnamed text parts first, then named ones that are not marked
+    // "attachment"; when there are neither, the text of the first attached message, which this
+    // reader leaves to the whole message (nullopt), as it does a message the server may have
+    // split wrongly.
+    std::optional<TextSections> chosen(bool singlePart) const
+    {
+        const bool unnamed = !m_plain[0].isEmpty() || !m_html[0].isEmpty();
+        const int rank = unnamed ? 0 : 1;
+        const Candidate &plain = m_plain[rank];
+        const Candidate &html = m_html[rank];
+        if (m_extendedBoundary || (plain.isEmpty() && html.isEmpty() && m_attachedMessage))
+            return std::nullopt;
+        if ((!plain.isEmpty() && plain.size == 0) || (!html.isEmpty() && html.size == 0))
+            return std::nullopt; // an empty text part may be a message the server did not split
+        TextSections found;
+        found.singlePart = singlePart;
+        found.plain = plain.section;
+        found.plainSize = plain.size;
+        found.html = html.section;
+        found.htmlSize = html.size;
+        return found;
+    }
 
+private:
     bool visitChildren(const QList<ImapValue> &items, const QByteArray &section, int depth)
     {
         int number = 0;
@@ -83,6 +129,8 @@ private:
             if (!visit(child, childSection, depth + 1))
                 return false;
         }
+        if (items.size() > number + 1 && hasExtendedBoundary(items.at(number + 1)))
+            m_extendedBoundary = true;
         return number > 0;
     }
 
@@ -93,31 +141,44 @@ private:
         const std::optional<qint64> size = part.at(sizeField).toNumber();
         if (!size)
             return false;
+        if (equalsText(part.at(typeField), "message"))
+            m_attachedMessage = true;
+        const bool unreadable = isUnreadableType(part);
         const bool isText = equalsText(part.at(typeField), "text");
-        if (!isText || isAttachment(part, isText))
+        if (!isText && !unreadable)
             return true;
-        if (m_found.plain.isEmpty() && equalsText(part.at(subtypeField), "plain")) {
-            m_found.plain = section;
-            m_found.plainSize = *size;
-        } else if (m_found.html.isEmpty() && equalsText(part.at(subtypeField), "html")) {
-            m_found.html = section;
-            m_found.htmlSize = *size;
-        }
+        const AttachmentKind kind = attachmentKind(part, isText);
+        if (kind == AttachmentKind::Marked)
+            return true;
+        const int rank = kind == AttachmentKind::Named ? 1 : 0;
+        if (unreadable || equalsText(part.at(subtypeField), "plain"))
+            offer(m_plain[rank], section, *size);
+        else if (equalsText(part.at(subtypeField), "html"))
+            offer(m_html[rank], section, *size);
         return true;
     }
 
-    TextSections &m_found;
+    static void offer(Candidate &candidate, const QByteArray &section, qint64 size)
+    {
+        if (candidate.isEmpty())
+            candidate = Candidate {section, size};
+    }
+
+    // Index 0: the first unnamed part of the kind; 1: the first named one.
+    Candidate m_plain[2];
+    Candidate m_html[2];
+    bool m_attachedMessage = false;
+    bool m_extendedBoundary = false;
 };
 
 } // namespace
 
 std::optional<TextSections> TextSections::locate(const ImapValue &structure)
 {
-    TextSections found;
     if (!structure.isList() || structure.items().isEmpty())
         return std::nullopt;
-    found.singlePart = !structure.items().first().isList();
-    if (!Locator(found).visit(structure, {}, 0))
+    Locator locator;
+    if (!locator.visit(structure, {}, 0))
         return std::nullopt;
-    return found;
+    return locator.chosen(!structure.items().first().isList());
 }
