@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ControlText.h"
 #include "ImapResponse.h"
 
 #include <QList>
@@ -48,7 +49,8 @@ struct ImapReply
             if (isOk())
                 return {};
             return QStringLiteral("%1 failed, server replied: %2")
-                .arg(QString::fromUtf8(commandName), QString::fromUtf8(completion.statusText()));
+                .arg(QString::fromUtf8(commandName),
+                     EscapeControlCharacters(QString::fromUtf8(completion.statusText())));
         }
         return failure;
     }
