@@ -132,7 +132,7 @@ void tst_imapConnection::memoryStaysBounded_data()
 
     const Script flood {"F: 100000000 * OK flood", "S: a1 OK done"};
     const qint64 floodBound = 2 * ImapLimits::maxExchangeBytes;
-    const QString refused = QStringLiteral("more than 128 MB of replies to FETCH");
+    const QString refused = QStringLiteral("more than 256 MB of replies to FETCH");
     QTest::newRow("flood of untagged replies") << false << flood << floodBound << refused;
     // Each few bytes on the wire inflate to hundreds of times as many.
     QTest::newRow("compressed flood") << true << flood << floodBound << refused;

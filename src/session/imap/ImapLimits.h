@@ -13,8 +13,9 @@ inline constexpr qint64 maxLiteralBytes = qint64(64) << 20;
 inline constexpr qint64 maxResponseBytes = qint64(96) << 20;
 // What the untagged replies to one command hold in memory, counted as the bytes stored with the
 // containers around them (a two-byte line costs hundreds), checked as each reply is parsed: a
-// server that never finishes must not fill memory.
-inline constexpr qint64 maxExchangeBytes = qint64(128) << 20;
+// server that never finishes must not fill memory. A reply is held twice, as received and as its
+// parsed values, so twice the largest reply fits.
+inline constexpr qint64 maxExchangeBytes = 2 * maxResponseBytes + (qint64(64) << 20);
 // What one allocation costs beyond its bytes: the array header and the allocator's own.
 inline constexpr qint64 allocationOverheadBytes = 48;
 // Parenthesised lists inside lists.
