@@ -7,7 +7,8 @@
 //
 // With byte 0's bit 3 set, the byte after the sizes gives r and the rest is a flood: its first
 // line (a FETCH being answered), then its second line 16 * (r + 1) times (untagged replies that
-// keep coming), then whatever follows, so that a short input makes a stream of many replies.
+// keep coming; at most 256 KB of them), then whatever follows, so that a short input makes a
+// stream of many replies.
 
 #include "FuzzCheck.h"
 #include "ImapCommand.h"
@@ -109,15 +110,18 @@ void fetchFirstMessage(const QList<ImapResponse> &untagged, const QByteArray &st
     }
 }
 
-// `input`'s second line `repeats` times between its first line and the rest.
+// `input`'s second line `repeats` times between its first line and the rest, within 256 KB so
+// that each run stays quick.
 QByteArray flooded(const QByteArray &input, int repeats)
 {
+    constexpr qsizetype maxFloodBytes = 256 * 1024;
     const qsizetype first = input.indexOf("\r\n");
     const qsizetype second = first < 0 ? -1 : input.indexOf("\r\n", first + 2);
     if (second < 0)
         return input;
     const QByteArray line = input.mid(first + 2, second - first);
-    return input.left(first + 2) + line.repeated(repeats) + input.mid(second + 2);
+    const int fitting = int(qMin<qsizetype>(repeats, maxFloodBytes / line.size()));
+    return input.left(first + 2) + line.repeated(fitting) + input.mid(second + 2);
 }
 
 } // namespace
