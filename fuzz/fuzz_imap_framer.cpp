@@ -7,7 +7,7 @@
 //
 // With byte 0's bit 3 set, the byte after the sizes gives r and the rest is a flood: its first
 // line (a FETCH being answered), then its second line 16 * (r + 1) times (untagged replies that
-// keep coming; at most 256 KB of them), then whatever follows, so that a short input makes a
+// keep coming; at most 16 KB of them), then whatever follows, so that a short input makes a
 // stream of many replies.
 
 #include "FuzzCheck.h"
@@ -110,11 +110,11 @@ void fetchFirstMessage(const QList<ImapResponse> &untagged, const QByteArray &st
     }
 }
 
-// `input`'s second line `repeats` times between its first line and the rest, within 256 KB so
+// `input`'s second line `repeats` times between its first line and the rest, within 16 KB so
 // that each run stays quick.
 QByteArray flooded(const QByteArray &input, int repeats)
 {
-    constexpr qsizetype maxFloodBytes = 256 * 1024;
+    constexpr qsizetype maxFloodBytes = 16 * 1024;
     const qsizetype first = input.indexOf("\r\n");
     const qsizetype second = first < 0 ? -1 : input.indexOf("\r\n", first + 2);
     if (second < 0)
