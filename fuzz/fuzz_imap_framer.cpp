@@ -4,6 +4,11 @@
 // Input: byte 0's low three bits give n, the next n bytes give the sizes (1..256) of the chunks in
 // which the rest arrives, used in turn. The same stream is also framed in one piece: the replies,
 // and where a limit stopped the stream, must not depend on how the bytes were split.
+//
+// With byte 0's bit 3 set, the byte after the sizes gives r and the rest is a flood: its first
+// line (a FETCH being answered), then its second line 16 * (r + 1) times (untagged replies that
+// keep coming; at most 16 KB of them), then whatever follows, so that a short input makes a
+// stream of many replies.
 
 #include "FuzzCheck.h"
 #include "ImapCommand.h"
@@ -46,6 +51,8 @@ Framing frame(const QByteArray &stream, const std::vector<qsizetype> &chunkSizes
             const qsizetype size = chunkSizes.at(chunk++ % chunkSizes.size());
             framer.append(stream.mid(offset, size));
             offset += size;
+            // Every byte counts towards the time a reply may take, announced literals too.
+            FUZZ_CHECK(framer.bytesSeenOrAnnounced() >= qMin(offset, stream.size()));
             while (std::optional<QByteArray> reply = framer.takeResponse())
                 result.replies.append(*reply);
             checkProgress(framer);
@@ -103,6 +110,20 @@ void fetchFirstMessage(const QList<ImapResponse> &untagged, const QByteArray &st
     }
 }
 
+// `input`'s second line `repeats` times between its first line and the rest, within 16 KB so
+// that each run stays quick.
+QByteArray flooded(const QByteArray &input, int repeats)
+{
+    constexpr qsizetype maxFloodBytes = 16 * 1024;
+    const qsizetype first = input.indexOf("\r\n");
+    const qsizetype second = first < 0 ? -1 : input.indexOf("\r\n", first + 2);
+    if (second < 0)
+        return input;
+    const QByteArray line = input.mid(first + 2, second - first);
+    const int fitting = int(qMin<qsizetype>(repeats, maxFloodBytes / line.size()));
+    return input.left(first + 2) + line.repeated(fitting) + input.mid(second + 2);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -113,9 +134,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     std::vector<qsizetype> chunkSizes;
     for (std::size_t i = 1; i <= splitCount; ++i)
         chunkSizes.push_back(qsizetype(data[i]) + 1);
-    const std::size_t header = 1 + splitCount;
-    const QByteArray stream(reinterpret_cast<const char *>(data + header),
-                            qsizetype(size - header));
+    std::size_t header = 1 + splitCount;
+    const bool flood = (data[0] & 8) != 0 && header < size;
+    const int repeats = flood ? 16 * (data[header++] + 1) : 1;
+    const QByteArray input(reinterpret_cast<const char *>(data + header), qsizetype(size - header));
+    const QByteArray stream = flood ? flooded(input, repeats) : input;
     if (chunkSizes.empty())
         chunkSizes.push_back(1);
 

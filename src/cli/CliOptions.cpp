@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include <array>
+#include <cmath>
 #include <utility>
 
 namespace {
@@ -73,6 +74,25 @@ QList<QCommandLineOption> OptionList()
             flag("version")};
 }
 
+// The window reads any 16-bit number and simply picks no line for one below 1; on the command
+// line such a number is a mistake worth naming. Empty text when every piece is a line number.
+QString LineNumberProblem(const QString &entry)
+{
+    if (!IsValidLineNumberEntry(entry))
+        return QStringLiteral("Entry must be number or numbers separated by commas.");
+    constexpr double highest = 32767;
+    for (const QString &piece : entry.split(QLatin1Char(','))) {
+        // Halves go to the even neighbour, as in the window.
+        const double line = std::nearbyint(piece.trimmed().toDouble());
+        if (!(line >= 1 && line <= highest)) {
+            return QStringLiteral("--lines: \"%1\" is not a line number from 1 to %2")
+                .arg(piece.trimmed())
+                .arg(highest);
+        }
+    }
+    return {};
+}
+
 // Fills the mode's own inputs; returns why they cannot be used, or empty text.
 QString ReadModeInputs(const QCommandLineParser &parser, CliOptions &options)
 {
@@ -90,8 +110,10 @@ QString ReadModeInputs(const QCommandLineParser &parser, CliOptions &options)
     inputs.filter = parser.value(QStringLiteral("characters"));
     if (options.listFolders)
         return {};
-    if (options.mode == ExtractionMode::LineNumber && !IsValidLineNumberEntry(inputs.lineNumbers))
-        return QStringLiteral("Entry must be number or numbers separated by commas.");
+    if (options.mode == ExtractionMode::LineNumber)
+        return LineNumberProblem(inputs.lineNumbers);
+    if (options.mode == ExtractionMode::Containing && text.isEmpty())
+        return QStringLiteral("--mode containing needs --text TEXT");
     if (options.mode == ExtractionMode::Between)
         return BetweenMarkersProblem(inputs.startMarker, inputs.endMarker);
     return {};
@@ -115,8 +137,10 @@ QString ReadConnectionOptions(const QCommandLineParser &parser, CliOptions &opti
     if (parser.isSet(QStringLiteral("host")) && !ServerAddress::parseHostAndPort(options.host, 993))
         return QStringLiteral("--host must be HOST or HOST:PORT, not \"%1\"").arg(options.host);
     options.caFile = parser.value(QStringLiteral("ca-file"));
-    if (parser.isSet(QStringLiteral("ca-file")) && !QFileInfo(options.caFile).isReadable())
-        return QStringLiteral("cannot read the CA file \"%1\"").arg(options.caFile);
+    QString caProblem;
+    if (parser.isSet(QStringLiteral("ca-file"))
+        && !ServerAddress::readAuthorities(options.caFile, &caProblem))
+        return caProblem;
     return {};
 }
 

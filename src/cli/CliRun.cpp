@@ -7,6 +7,7 @@
 #include "RunFolderName.h"
 
 #include "ApplicationTitle.h"
+#include "ControlText.h"
 #include "ImapComponent.h"
 #include "MailRun.h"
 #include "MessageRows.h"
@@ -24,7 +25,7 @@ namespace {
 
 void PrintLine(std::FILE *stream, const QString &text)
 {
-    std::fprintf(stream, "tessaline-cli: %s\n", text.toUtf8().constData());
+    std::fprintf(stream, "tessaline-cli: %s\n", EscapeControlCharacters(text).toUtf8().constData());
 }
 
 ExitCode Fail(ExitCode code, const QString &text)
@@ -61,6 +62,23 @@ extern "C" void RequestInterrupt(int signalNumber)
 {
     interruptRequested = 1;
     std::signal(signalNumber, SIG_DFL);
+}
+
+QString ServerName(const CliOptions &options)
+{
+    return options.host.isEmpty() ? QString::fromLatin1(MailRun::ProviderHost) : options.host;
+}
+
+ExitCode ListingFailed(const QString &host, const QString &reason)
+{
+    return Fail(ExitCode::ConnectionFailed,
+                QStringLiteral("%1 did not list its folders: %2").arg(host, reason));
+}
+
+QString FailureReason(const ImapComponent &component)
+{
+    const QString reason = component.FailureText();
+    return reason.isEmpty() ? QStringLiteral("no reason given") : reason;
 }
 
 // --host and --ca-file win over the environment's override.
@@ -149,9 +167,15 @@ ExitCode CliRun::signIn()
 
 ExitCode CliRun::listFolders()
 {
-    const std::optional<QStringList> names = m_session->EnumMailFolders();
-    if (!names)
-        return sessionFailure({});
+    // Straight from the component: the window's table of labels (and its 16-bit counter) has no
+    // part in a listing that is only printed.
+    const std::optional<QStringList> names =
+        m_component->ListFolders(QString(), QStringLiteral("*"));
+    if (!names) {
+        if (interruptRequested)
+            return ExitCode::Interrupted;
+        return ListingFailed(ServerName(m_options), FailureReason(*m_component));
+    }
     QString text;
     for (const QString &name : *names)
         text += name + u'\n';
@@ -232,11 +256,8 @@ ExitCode CliRun::sessionFailure(const QString &folderName) const
 {
     if (interruptRequested)
         return ExitCode::Interrupted;
-    QString reason = m_component->FailureText();
-    if (reason.isEmpty())
-        reason = QStringLiteral("no reason given");
-    const QString host =
-        m_options.host.isEmpty() ? QString::fromLatin1(MailRun::ProviderHost) : m_options.host;
+    const QString reason = FailureReason(*m_component);
+    const QString host = ServerName(m_options);
     switch (m_session->LastFailedStep()) {
     case clsImapSession::FailedStep::Connection:
         // The component's text already names the address and what went wrong there.
@@ -254,8 +275,7 @@ ExitCode CliRun::sessionFailure(const QString &folderName) const
                     QStringLiteral("cannot select the folder \"%1\": %2")
                         .arg(MailboxCaption(folderName), reason));
     case clsImapSession::FailedStep::Listing:
-        return Fail(ExitCode::ConnectionFailed,
-                    QStringLiteral("%1 did not list its folders: %2").arg(host, reason));
+        return ListingFailed(host, reason);
     case clsImapSession::FailedStep::None:
         break;
     }

@@ -1,12 +1,8 @@
 #include "ResultDestination.h"
 
-#include "ResultFiles.h"
+#include "TargetFile.h"
 
 #include <QDir>
-#include <QFile>
-#include <QSaveFile>
-
-#include <cstdio>
 
 ResultDestination::ResultDestination(QString path) : m_path(std::move(path)) { }
 
@@ -22,46 +18,26 @@ bool ResultDestination::fail(const QString &reason)
 
 bool ResultDestination::open()
 {
-    if (isStandardOutput()) {
-        auto out = std::make_unique<QFile>();
-        if (!out->open(fileno(stdout), QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
-            return fail(out->errorString());
-        m_device = std::move(out);
-        return true;
-    }
-    auto file = std::make_unique<QSaveFile>(m_path);
-    if (!file->open(QIODevice::WriteOnly))
-        return fail(file->errorString());
-    m_device = std::move(file);
-    return true;
+    m_target =
+        isStandardOutput() ? TargetFile::standardOutput() : std::make_unique<TargetFile>(m_path);
+    return m_target->open() || fail(m_target->errorString());
 }
 
 bool ResultDestination::write(const QByteArray &bytes)
 {
-    if (!m_device)
+    if (!m_target)
         return fail(QStringLiteral("not open"));
-    if (m_device->write(bytes) != bytes.size() || !m_device->flush())
-        return fail(m_device->errorString());
-    return true;
+    return m_target->write(bytes) || fail(m_target->errorString());
 }
 
 bool ResultDestination::commit()
 {
-    if (!m_device)
+    if (!m_target)
         return fail(QStringLiteral("not open"));
-    if (auto *file = qobject_cast<QSaveFile *>(m_device.get())) {
-        if (!file->commit())
-            return fail(file->errorString());
-        return true;
-    }
-    return m_device->flush() || fail(m_device->errorString());
+    return m_target->commit() || fail(m_target->errorString());
 }
 
 bool ResultDestination::writeWhole(const QString &text)
 {
-    if (!isStandardOutput()) {
-        m_error = SaveTextFile(m_path, text);
-        return m_error.isEmpty();
-    }
     return open() && write(text.toUtf8()) && commit();
 }

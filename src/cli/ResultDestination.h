@@ -5,10 +5,11 @@
 
 #include <memory>
 
-class QFileDevice;
+class TargetFile;
 
 // Where the rows go: standard output, or a file that is replaced only when everything has been
-// written (an interrupted or failed run leaves the previous file whole).
+// written (an interrupted or failed run leaves the previous file whole). A device or a FIFO named
+// as the file is written straight into.
 class ResultDestination
 {
 public:
@@ -20,7 +21,7 @@ public:
     bool open();
     bool write(const QByteArray &bytes);
     bool commit();
-    // The whole result at once (the file through the output module's atomic save).
+    // The whole result at once.
     bool writeWhole(const QString &text);
 
     bool isStandardOutput() const { return m_path.isEmpty(); }
@@ -30,6 +31,6 @@ private:
     bool fail(const QString &reason);
 
     QString m_path;
-    std::unique_ptr<QFileDevice> m_device;
+    std::unique_ptr<TargetFile> m_target;
     QString m_error;
 };

@@ -1,7 +1,8 @@
 #include "ResultFiles.h"
 
+#include "TargetFile.h"
+
 #include <QDir>
-#include <QSaveFile>
 
 namespace {
 
@@ -37,16 +38,8 @@ QString CommaDelimitedContents(const ExportTable &table)
 
 QString SaveTextFile(const QString &path, const QString &text)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return SaveFailureText(path, file.errorString());
-    const QByteArray bytes = text.toUtf8();
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return SaveFailureText(path, reason);
-    }
-    if (!file.commit())
+    TargetFile file(path);
+    if (!file.open() || !file.write(text.toUtf8()) || !file.commit())
         return SaveFailureText(path, file.errorString());
     return {};
 }

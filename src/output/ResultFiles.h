@@ -11,5 +11,6 @@ QString TextFileContents(const ExportTable &table);
 QString CommaDelimitedContents(const ExportTable &table);
 
 // Writes `text` as UTF-8 to `path`, replacing the file only once everything is written, so a
-// failed save leaves an existing file whole. Returns empty text on success, else the reason.
+// failed save leaves an existing file whole (a device or a FIFO is written straight into).
+// Returns empty text on success, else the reason.
 QString SaveTextFile(const QString &path, const QString &text);

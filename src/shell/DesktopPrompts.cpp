@@ -1,5 +1,7 @@
 #include "DesktopPrompts.h"
 
+#include "ControlText.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -42,9 +44,11 @@ QString qtFilter(const QString &filter)
     return descriptions.join(QLatin1String(";;"));
 }
 
-// The texts break lines with CR LF or a lone CR; a Qt label breaks only at LF.
+// The texts break lines with CR LF or a lone CR; a Qt label breaks only at LF. Other control
+// characters (a server's text may hold any) are shown as escapes.
 QString displayedText(QString text)
 {
+    text = EscapeControlCharacters(text, LineBreaks::Kept);
     return text.replace(QLatin1String("\r\n"), QLatin1String("\n"))
         .replace(QLatin1Char('\r'), QLatin1Char('\n'));
 }

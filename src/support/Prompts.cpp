@@ -1,6 +1,8 @@
 #include "Prompts.h"
 
 #include "ApplicationTitle.h"
+#include "ControlText.h"
+
 #include <cstdio>
 
 namespace {
@@ -19,7 +21,8 @@ public:
             QString flat = text;
             flat.replace(QLatin1String("\r\n"), QLatin1String(" "))
                 .replace(QLatin1Char('\r'), QLatin1Char(' '));
-            std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(flat));
+            std::fprintf(stderr, "%s: %s\n", qPrintable(title),
+                         qPrintable(EscapeControlCharacters(flat)));
         }
         return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
     }

@@ -54,6 +54,11 @@ void tst_CliOptions::usageErrors_data()
         << Required + QStringList {u"--host"_s, u"h:imap"_s} << u"h:imap"_s;
     QTest::newRow("missing CA file")
         << Required + QStringList {u"--ca-file"_s, u"/nonexistent/ca.pem"_s} << u"CA file"_s;
+    QTest::newRow("CA file without a certificate") << Required
+            + QStringList {u"--ca-file"_s, QStringLiteral(TEST_DATA_DIR "/../CMakeLists.txt")}
+                                                   << u"CMakeLists.txt holds no PEM certificate"_s;
+    QTest::newRow("empty port") << Required + QStringList {u"--host"_s, u"127.0.0.1:"_s}
+                                << u"127.0.0.1:"_s;
     QTest::newRow("output in a missing folder")
         << Required + QStringList {u"--output"_s, u"/nonexistent/rows.txt"_s} << u"output"_s;
     QTest::newRow("line numbers empty")
@@ -65,6 +70,17 @@ void tst_CliOptions::usageErrors_data()
     QTest::newRow("line numbers with a word")
         << Required + QStringList {u"--mode"_s, u"line-numbers"_s, u"--lines"_s, u"1,two"_s}
         << u"Entry must be number"_s;
+    QTest::newRow("line number 0")
+        << Required + QStringList {u"--mode"_s, u"line-numbers"_s, u"--lines"_s, u"2,0"_s}
+        << u"--lines: \"0\" is not a line number from 1 to 32767"_s;
+    QTest::newRow("negative line number")
+        << Required + QStringList {u"--mode"_s, u"line-numbers"_s, u"--lines"_s, u"-1"_s}
+        << u"\"-1\""_s;
+    QTest::newRow("line number past 32767")
+        << Required + QStringList {u"--mode"_s, u"line-numbers"_s, u"--lines"_s, u"1, 32768"_s}
+        << u"\"32768\""_s;
+    QTest::newRow("containing without text")
+        << Required + QStringList {u"--mode"_s, u"containing"_s} << u"--text"_s;
     QTest::newRow("between without markers")
         << Required + QStringList {u"--mode"_s, u"between"_s} << u"(X) and the end text (Y)"_s;
     QTest::newRow("between without Y")
@@ -99,11 +115,11 @@ void tst_CliOptions::modesAndInputs_data()
                               << ExtractionMode::ContainingList << u"ef"_s;
     // Numbers with blanks around them are accepted, as in the window.
     QTest::newRow("line numbers") << QStringList {u"--mode"_s, u"line-numbers"_s, u"--lines"_s,
-                                                  u" 3 ,1"_s}
+                                                  u" 3 ,1,32767"_s}
                                   << ExtractionMode::LineNumber << QString();
     QTest::newRow("markers are not required outside between")
-        << QStringList {u"--mode"_s, u"containing"_s, u"--start"_s, QString()}
-        << ExtractionMode::Containing << QString();
+        << QStringList {u"--mode"_s, u"containing"_s, u"--text"_s, u"ab"_s, u"--start"_s, QString()}
+        << ExtractionMode::Containing << u"ab"_s;
     QTest::newRow("listing needs no mode inputs")
         << QStringList {u"--list-folders"_s, u"--mode"_s, u"between"_s} << ExtractionMode::Between
         << QString();

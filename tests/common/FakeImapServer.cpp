@@ -1,5 +1,7 @@
 #include "FakeImapServer.h"
 
+#include "DeflateStream.h"
+
 #include <QFile>
 #include <QPointer>
 #include <QProcess>
@@ -82,9 +84,38 @@ QByteArray readFile(const QString &path)
 
 } // namespace
 
+// Bytes made as they are sent: `unit` over and over, `remaining` more of them.
+struct Generated
+{
+    QByteArray block; // `unit` repeated, so that any piece is one slice
+    qsizetype unitSize = 1;
+    qint64 sent = 0;
+    qint64 remaining = 0;
+    int intervalMs = 0; // one byte at a time, this far apart; 0: as fast as the client reads
+
+    Generated(const QByteArray &unit, qint64 total, int interval)
+        : unitSize(qMax<qsizetype>(1, unit.size())), remaining(total), intervalMs(interval)
+    {
+        constexpr qsizetype blockBytes = 256 * 1024;
+        while (block.size() < blockBytes + unitSize)
+            block += unit.isEmpty() ? QByteArray(1, ' ') : unit;
+    }
+
+    QByteArray next()
+    {
+        const qint64 size = qMin<qint64>(remaining, intervalMs > 0 ? 1 : block.size() - unitSize);
+        const QByteArray piece = block.mid(sent % unitSize, size);
+        sent += size;
+        remaining -= size;
+        return piece;
+    }
+};
+
 struct FakeImapServer::Conversation
 {
     QPointer<QSslSocket> socket;
+    std::unique_ptr<DeflateStream> compression;
+    std::optional<Generated> generated;
     qsizetype scenario = -1;
     qsizetype step = 0;
     QByteArray incoming;
@@ -301,6 +332,10 @@ void FakeImapServer::acceptConnections()
         m_conversations.append(conversation);
         Conversation *raw = conversation.get();
         connect(socket, &QSslSocket::readyRead, this, [this, raw] { readClient(raw); });
+        connect(socket, &QSslSocket::encryptedBytesWritten, this, [this, raw] {
+            if (raw->generated && raw->generated->intervalMs == 0)
+                advance(raw);
+        });
         connect(socket, &QSslSocket::disconnected, socket, &QObject::deleteLater);
         if (conversation->scenario >= m_scenarios.size()) {
             mismatch(raw, QStringLiteral("a connection no scenario was written for"));
@@ -314,7 +349,18 @@ void FakeImapServer::readClient(Conversation *conversation)
 {
     if (!conversation->socket)
         return;
-    conversation->incoming += conversation->socket->readAll();
+    const QByteArray bytes = conversation->socket->readAll();
+    if (conversation->compression) {
+        conversation->compression->pushCompressed(bytes);
+        while (const std::optional<QByteArray> plain =
+                   conversation->compression->pullInflated(64 * 1024)) {
+            if (plain->isEmpty())
+                break;
+            conversation->incoming += *plain;
+        }
+    } else {
+        conversation->incoming += bytes;
+    }
     if (conversation->scenario < m_scenarios.size()
         && conversation->step < m_scenarios.at(conversation->scenario).size()) {
         advance(conversation);
@@ -348,10 +394,15 @@ void FakeImapServer::advance(Conversation *conversation)
                 return;
             }
         } else if (step.startsWith("S: ")) {
-            conversation->socket->write(text + "\r\n");
+            send(conversation, text + "\r\n");
         } else if (step.startsWith("P: ")) {
-            conversation->socket->write(text);
+            send(conversation, text);
             conversation->socket->flush();
+        } else if (step.startsWith("F: ") || step.startsWith("L: ") || step.startsWith("T: ")) {
+            if (!generate(conversation, step))
+                return; // more to send once the client has read
+        } else if (step == "Z") {
+            conversation->compression = std::make_unique<DeflateStream>();
         } else if (step.startsWith("W: ")) {
             conversation->paused = true;
             QTimer::singleShot(text.toInt(), this, [this, conversation] {
@@ -369,6 +420,59 @@ void FakeImapServer::advance(Conversation *conversation)
     }
     if (conversation->step == steps.size())
         m_done[conversation->scenario] = true;
+}
+
+void FakeImapServer::send(Conversation *conversation, const QByteArray &bytes)
+{
+    if (conversation->compression)
+        conversation->socket->write(conversation->compression->compress(bytes).value_or(""));
+    else
+        conversation->socket->write(bytes);
+}
+
+bool FakeImapServer::generate(Conversation *conversation, const QByteArray &step)
+{
+    std::optional<Generated> &generated = conversation->generated;
+    const QList<QByteArray> words = step.mid(3).split(' ');
+    if (!generated) {
+        const qint64 count = words.value(0).toLongLong();
+        const QByteArray text = step.mid(3 + words.value(0).size() + 1);
+        if (step.startsWith("F: ")) {
+            generated.emplace(text + "\r\n", count * (text.size() + 2), 0);
+        } else if (step.startsWith("T: ")) {
+            generated.emplace(text, text.size(), int(count));
+        } else {
+            send(conversation, '{' + QByteArray::number(count) + "}\r\n");
+            generated.emplace(QByteArray("Generated line of a large message, seventy-eight "
+                                         "characters long......\r\n"),
+                              count, 0);
+        }
+    }
+    // Little is queued at a time, so that neither side holds much of what is sent.
+    constexpr qint64 queuedBytes = 1 << 20;
+    QSslSocket *socket = conversation->socket;
+    const auto queued = [socket] {
+        return socket->bytesToWrite() + socket->encryptedBytesToWrite();
+    };
+    qint64 sentNow = 0;
+    while (generated->remaining > 0 && queued() < queuedBytes && sentNow < 4 * queuedBytes) {
+        const QByteArray piece = generated->next();
+        sentNow += piece.size();
+        send(conversation, piece);
+        if (generated->intervalMs > 0)
+            break;
+    }
+    conversation->socket->flush();
+    if (generated->remaining == 0) {
+        generated.reset();
+        return true;
+    }
+    const int delay = generated->intervalMs;
+    if (delay > 0 || queued() < queuedBytes) {
+        // Nothing may be written that would wake the conversation: wake it here.
+        QTimer::singleShot(delay, socket, [this, conversation] { advance(conversation); });
+    }
+    return false;
 }
 
 void FakeImapServer::mismatch(Conversation *conversation, const QString &what)

@@ -21,6 +21,10 @@ class QSslSocket;
 //   "P: text"   the server sends text without CR LF (part of a reply)
 //   "C: text"   the next line from the client must be exactly text
 //   "W: ms"     the server pauses before the next step
+//   "F: n text" the server sends text and CR LF n times, as fast as the client reads (a flood)
+//   "L: n"      the server sends a literal of n bytes of lines of text, made as it goes
+//   "T: ms text" the server sends text one byte every ms (a trickle)
+//   "Z"         from here on both directions are compressed (after the OK to COMPRESS DEFLATE)
 //   "X"         the server closes the connection
 // A scenario that runs out of steps stays silent, like a stalled server. A client line that
 // does not match is recorded and the connection closed; the test asserts in its own code.
@@ -80,6 +84,9 @@ private:
     struct Conversation;
     void acceptConnections();
     void advance(Conversation *conversation);
+    // Runs a generating step ("F:", "L:", "T:"); false while it has more to send.
+    bool generate(Conversation *conversation, const QByteArray &step);
+    void send(Conversation *conversation, const QByteArray &bytes);
     void readClient(Conversation *conversation);
     void mismatch(Conversation *conversation, const QString &what);
 

@@ -84,7 +84,8 @@ void tst_imapUntaggedFlood::connectAndSignIn(int exists)
 
 void tst_imapUntaggedFlood::floodOfRepliesToOneCommandIsRefused()
 {
-    static_assert(3 * floodReplyBytes > ImapLimits::maxExchangeBytes);
+    // Each reply is held twice: as received and as its literal.
+    static_assert(3 * 2 * floodReplyBytes > ImapLimits::maxExchangeBytes);
     const QByteArray flood = fetchData(2, bulkyMessage('x'));
     m_server->addScenario(
         FakeImapServer::signedInOpening(1)
@@ -92,7 +93,7 @@ void tst_imapUntaggedFlood::floodOfRepliesToOneCommandIsRefused()
         + Script {FakeImapServer::textRequest(5, {1}), flood, flood, flood, "S: a5 OK done"});
     connectAndSignIn(1);
     QCOMPARE(m_client->FetchMessage(1, false), std::nullopt);
-    QVERIFY2(m_client->FailureText().contains(QStringLiteral("more than 128 MB")),
+    QVERIFY2(m_client->FailureText().contains(QStringLiteral("more than 256 MB")),
              qPrintable(m_client->FailureText()));
     // Past the refusal the stream cannot be trusted: the connection is gone.
     QCOMPARE(m_client->FetchMessage(1, false), std::nullopt);

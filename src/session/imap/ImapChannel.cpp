@@ -62,6 +62,7 @@ ImapReply ImapChannel::wait()
     ImapWait::Hooks hooks;
     hooks.abortRequested = m_hooks.abortRequested;
     hooks.progress = m_hooks.progress;
+    hooks.expectedBytes = std::exchange(m_expectedBytes, 0);
     const ImapReply reply = ImapWait::run(&m_connection, m_timeoutMs, hooks);
     noteMailboxData(reply);
     return reply;
@@ -296,12 +297,13 @@ ImapReply ImapChannel::select(const QString &mailbox)
     return reply;
 }
 
-bool ImapChannel::start(const ImapCommand &command)
+bool ImapChannel::start(const ImapCommand &command, qint64 expectedBytes)
 {
     if (m_started || !m_connection.isOpen() || m_connection.isRunning())
         return false;
     m_connection.send(command);
     m_started = true;
+    m_expectedBytes = expectedBytes;
     return true;
 }
 

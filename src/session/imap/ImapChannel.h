@@ -66,7 +66,8 @@ public:
 
     // For fetching ahead: sends without waiting (false when there is no connection or a command
     // is in flight), then waits for exactly that command.
-    bool start(const ImapCommand &command);
+    // `expectedBytes` stretches the reply's overall deadline for a large batch.
+    bool start(const ImapCommand &command, qint64 expectedBytes = 0);
     ImapReply awaitStarted();
     bool hasStarted() const { return m_started; }
     quint64 epoch() const { return m_epoch; }
@@ -92,6 +93,7 @@ private:
     QString m_host;
     int m_port = 993;
     bool m_started = false;
+    qint64 m_expectedBytes = 0; // of the reply being waited for
     quint64 m_epoch = 0;
     int m_messageCount = 0;
 

@@ -1,5 +1,6 @@
 #include "ImapConnection.h"
 
+#include "ControlText.h"
 #include "DeflateStream.h"
 #include "ImapCommand.h"
 #include "ImapLimits.h"
@@ -21,6 +22,30 @@ constexpr int logoutGraceMs = 3000;
 // Compressed input is inflated this much at a time, so that a few bytes that inflate to a
 // flood meet the framer's limits before they fill memory.
 constexpr qsizetype inflateStepBytes = 256 * 1024;
+
+qint64 heldBytes(const QByteArray &bytes)
+{
+    return bytes.isNull() ? 0 : bytes.capacity() + ImapLimits::allocationOverheadBytes;
+}
+
+qint64 heldBytes(const QList<ImapValue> &values)
+{
+    if (values.isEmpty())
+        return 0;
+    qint64 held =
+        values.capacity() * qint64(sizeof(ImapValue)) + ImapLimits::allocationOverheadBytes;
+    for (const ImapValue &value : values)
+        held += heldBytes(value.bytes()) + heldBytes(value.items());
+    return held;
+}
+
+// Memory a parsed reply keeps, its own slot in the reply list aside. Shared bytes are counted
+// each time they are referred to: an overestimate, never an underestimate.
+qint64 heldBytes(const ImapResponse &response)
+{
+    return heldBytes(response.tag) + heldBytes(response.name) + heldBytes(response.code)
+        + heldBytes(response.text) + heldBytes(response.raw) + heldBytes(response.values);
+}
 
 QByteArray loggable(const QByteArray &raw)
 {
@@ -52,6 +77,7 @@ void ImapConnection::open(const ServerAddress &address)
     m_reply = ImapReply();
     m_reply.commandName = "CONNECT";
     m_untaggedBytes = 0;
+    m_announcedBeforeExchange = m_framer.bytesSeenOrAnnounced();
     m_compression.reset();
     m_compressionAccepted = false;
 
@@ -78,6 +104,7 @@ void ImapConnection::send(const ImapCommand &command)
     m_reply = ImapReply();
     m_reply.commandName = command.name();
     m_untaggedBytes = 0;
+    m_announcedBeforeExchange = m_framer.bytesSeenOrAnnounced();
     m_pendingParts = command.wireParts(m_tag);
     qCDebug(lcImap).noquote() << "C:" << command.logText(m_tag);
     writePart(m_pendingParts.takeFirst());
@@ -273,7 +300,7 @@ void ImapConnection::handleContinuation(const ImapResponse &response)
     if (!isRunning() || m_pendingParts.isEmpty()) {
         drop(ImapReply::End::Unreadable,
              QStringLiteral("unexpected continuation request from the server: %1")
-                 .arg(QString::fromUtf8(response.text)));
+                 .arg(EscapeControlCharacters(QString::fromUtf8(response.text))));
         return;
     }
     writePart(m_pendingParts.takeFirst());
@@ -298,7 +325,7 @@ void ImapConnection::handleTagged(const ImapResponse &response)
     if (!isRunning() || response.tag != m_tag) {
         drop(ImapReply::End::Unreadable,
              QStringLiteral("reply for an unknown command tag from the server: %1")
-                 .arg(QString::fromUtf8(loggable(response.raw))));
+                 .arg(EscapeControlCharacters(QString::fromUtf8(loggable(response.raw)))));
         return;
     }
     m_pendingParts.clear();
@@ -310,8 +337,11 @@ void ImapConnection::handleTagged(const ImapResponse &response)
 
 void ImapConnection::collectUntagged(const ImapResponse &response)
 {
-    m_untaggedBytes += response.raw.size();
-    if (m_untaggedBytes > ImapLimits::maxExchangeBytes) {
+    m_untaggedBytes += heldBytes(response);
+    // The list's own slots: it grows by doubling, so up to twice as many as it holds.
+    const qint64 slots = 2 * (m_reply.untagged.size() + 1) * qint64(sizeof(ImapResponse));
+    if (m_untaggedBytes + slots > ImapLimits::maxExchangeBytes) {
+        m_reply.untagged = {}; // given back before anything else is asked of memory
         drop(ImapReply::End::Unreadable,
              QStringLiteral("reply from the server refused: more than %1 MB of replies to %2")
                  .arg(ImapLimits::maxExchangeBytes >> 20)
@@ -362,7 +392,8 @@ QString ImapConnection::serverClosedText() const
 {
     if (m_byeText.isEmpty())
         return QStringLiteral("connection closed by the server");
-    return QStringLiteral("connection closed by the server: %1").arg(QString::fromUtf8(m_byeText));
+    return QStringLiteral("connection closed by the server: %1")
+        .arg(EscapeControlCharacters(QString::fromUtf8(m_byeText)));
 }
 
 void ImapConnection::finish(ImapReply::End end, const QString &failure)

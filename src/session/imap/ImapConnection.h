@@ -42,11 +42,20 @@ public:
     bool isRunning() const { return m_reply.end == ImapReply::End::Running; }
     // The finished exchange; a running one keeps running.
     ImapReply takeReply();
+    // The command of the running or last exchange ("CONNECT" for the greeting).
+    const QByteArray &runningCommand() const { return m_reply.commandName; }
     // "host:port" of the current or last connection.
     const QString &endpoint() const { return m_endpoint; }
     // Why the last connection ended (NotConnected before the first) and how that was described.
     ImapReply::End closedBecause() const { return m_closedBecause; }
     const QString &closedReason() const { return m_closedReason; }
+
+    // The bytes the running exchange brought so far plus the sizes of the literals the server
+    // announced in it: what a wait allows time for.
+    qint64 announcedBytes() const
+    {
+        return m_framer.bytesSeenOrAnnounced() - m_announcedBeforeExchange;
+    }
 
     // Held by ImapWait while it waits, so that a second wait is refused.
     bool isWaitedOn() const { return m_waitedOn; }
@@ -93,7 +102,8 @@ private:
     QString m_tlsErrors;
     QByteArray m_byeText;
     int m_lastPercent = -1;
-    qint64 m_untaggedBytes = 0; // collected for the running exchange
+    qint64 m_untaggedBytes = 0; // held for the running exchange
+    qint64 m_announcedBeforeExchange = 0;
     // After COMPRESS DEFLATE: every byte either way goes through this.
     std::unique_ptr<DeflateStream> m_compression;
     bool m_compressionAccepted = false; // the server's next byte is compressed

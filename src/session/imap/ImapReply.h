@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ControlText.h"
 #include "ImapResponse.h"
 
 #include <QList>
@@ -50,9 +51,10 @@ struct ImapReply
                 return {};
             QString text = QStringLiteral("%1 failed, server replied: %2")
                                .arg(QString::fromUtf8(commandName),
-                                    QString::fromUtf8(completion.statusText()));
+                                    EscapeControlCharacters(
+                                        QString::fromUtf8(completion.statusText())));
             if (!saslError.isEmpty())
-                text += QStringLiteral(" (%1)").arg(saslError);
+                text += QStringLiteral(" (%1)").arg(EscapeControlCharacters(saslError));
             return text;
         }
         return failure;

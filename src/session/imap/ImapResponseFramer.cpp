@@ -4,6 +4,7 @@
 #include "ImapParseError.h"
 
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -22,6 +23,12 @@ qint64 announcedLiteral(const QByteArray &buffer, qsizetype from, qsizetype to)
     return buffer.mid(open + 1, to - 2 - open).toLongLong();
 }
 
+// A literal this large gets its reply a buffer of its own (see makeRoomFor and takeUpTo).
+constexpr qint64 bigLiteralBytes = qint64(1) << 20;
+// What may follow the last literal of a reply within that buffer: the closing text, the tagged
+// completion; more only costs a reallocation.
+constexpr qint64 replyTailBytes = 64 * 1024;
+
 std::string megabytes(qint64 bytes)
 {
     return std::to_string(bytes >> 20) + " MB";
@@ -32,6 +39,7 @@ std::string megabytes(qint64 bytes)
 void ImapResponseFramer::append(const QByteArray &bytes)
 {
     m_buffer.append(bytes);
+    m_seenOrAnnounced += bytes.size();
 }
 
 std::optional<QByteArray> ImapResponseFramer::takeResponse()
@@ -83,10 +91,36 @@ void ImapResponseFramer::enterLiteral(qsizetype lineEnd, qint64 size)
     }
     m_literalEnd = end;
     m_literalSize = size;
+    m_seenOrAnnounced += size;
+    if (size >= bigLiteralBytes)
+        makeRoomFor(end);
+}
+
+void ImapResponseFramer::makeRoomFor(qint64 end)
+{
+    // Room for the whole reply at once: growing step by step would leave up to twice the
+    // literal allocated. The reply is moved to the front so that it can be handed out whole.
+    if (m_start > 0) {
+        m_buffer.remove(0, m_start);
+        m_segment -= m_start;
+        m_scan -= m_start;
+        m_literalEnd -= m_start;
+        end -= m_start;
+        m_start = 0;
+    }
+    m_buffer.reserve(end + replyTailBytes);
 }
 
 QByteArray ImapResponseFramer::takeUpTo(qsizetype lineEnd)
 {
+    if (m_start == 0 && lineEnd >= bigLiteralBytes) {
+        // A reply holding a big literal is handed out in its own buffer, not copied; only what
+        // arrived after it is.
+        QByteArray response = std::exchange(m_buffer, m_buffer.mid(lineEnd + 2));
+        response.truncate(lineEnd);
+        m_segment = m_scan = 0;
+        return response;
+    }
     const QByteArray response = m_buffer.mid(m_start, lineEnd - m_start);
     m_start = m_segment = m_scan = lineEnd + 2;
     compact();

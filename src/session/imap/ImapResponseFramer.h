@@ -20,6 +20,10 @@ public:
     qint64 literalReceived() const;
     qint64 literalSize() const { return m_literalEnd < 0 ? 0 : m_literalSize; }
 
+    // Every byte appended plus the sizes of the literals announced, however far they arrived:
+    // the bytes known to be on their way. Never reset.
+    qint64 bytesSeenOrAnnounced() const { return m_seenOrAnnounced; }
+
     // Bytes held that do not yet form a complete reply.
     qsizetype pendingBytes() const { return m_buffer.size() - m_start; }
 
@@ -32,6 +36,7 @@ private:
     QByteArray takeUpTo(qsizetype lineEnd);
     void checkLineLength(qsizetype lineEnd) const;
     void compact();
+    void makeRoomFor(qint64 end);
 
     QByteArray m_buffer;
     qsizetype m_start = 0; // first byte of the reply being assembled
@@ -39,4 +44,5 @@ private:
     qsizetype m_scan = 0; // where the search for CR LF resumes
     qint64 m_literalEnd = -1; // end of the literal being received; -1 outside a literal
     qint64 m_literalSize = 0;
+    qint64 m_seenOrAnnounced = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "ImapConnection.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -10,7 +11,7 @@
 
 namespace {
 
-enum class Interruption { None, TimedOut, Aborted };
+enum class Interruption { None, TimedOut, PastDeadline, Aborted };
 
 Interruption runLoop(ImapConnection *connection, int timeoutMs, const ImapWait::Hooks &hooks)
 {
@@ -29,10 +30,20 @@ Interruption runLoop(ImapConnection *connection, int timeoutMs, const ImapWait::
         if (connection->isRunning())
             interrupt(Interruption::TimedOut);
     });
+    QElapsedTimer elapsed;
+    elapsed.start();
+    auto checkDeadline = [&] {
+        if (!connection->isRunning() || interruption != Interruption::None)
+            return;
+        const qint64 bytes = hooks.expectedBytes + connection->announcedBytes();
+        if (elapsed.elapsed() > ImapWait::deadlineMs(timeoutMs, bytes))
+            interrupt(Interruption::PastDeadline);
+    };
     QTimer abortCheck;
     abortCheck.setInterval(ImapWait::abortCheckIntervalMs);
     bool checking = false; // a handler that opens a dialog is not asked again meanwhile
     QObject::connect(&abortCheck, &QTimer::timeout, &context, [&] {
+        checkDeadline();
         if (checking || !connection->isRunning() || !hooks.abortRequested)
             return;
         checking = true;
@@ -65,7 +76,27 @@ Interruption runLoop(ImapConnection *connection, int timeoutMs, const ImapWait::
     return interruption;
 }
 
+QString timedOutText(const ImapConnection &connection, int timeoutMs, Interruption interruption,
+                     qint64 expectedBytes)
+{
+    if (interruption == Interruption::PastDeadline) {
+        const qint64 bytes = expectedBytes + connection.announcedBytes();
+        return QStringLiteral("timed out: the reply from %1 to %2 did not arrive within %3 s, "
+                              "though bytes kept trickling in")
+            .arg(connection.endpoint(), QString::fromUtf8(connection.runningCommand()))
+            .arg(ImapWait::deadlineMs(timeoutMs, bytes) / 1000.0);
+    }
+    return QStringLiteral("timed out: no reply from %1 within %2 s")
+        .arg(connection.endpoint())
+        .arg(timeoutMs / 1000.0);
+}
+
 } // namespace
+
+qint64 ImapWait::deadlineMs(int timeoutMs, qint64 bytes)
+{
+    return timeoutMs + qMax<qint64>(0, bytes) * 1000 / slowestBytesPerSecond;
+}
 
 ImapReply ImapWait::run(ImapConnection *connection, int timeoutMs, const Hooks &hooks)
 {
@@ -78,11 +109,11 @@ ImapReply ImapWait::run(ImapConnection *connection, int timeoutMs, const Hooks &
         const Interruption interruption = runLoop(connection, timeoutMs, hooks);
         connection->setWaitedOn(false);
         if (connection->isRunning()) {
-            if (interruption == Interruption::TimedOut) {
-                connection->drop(ImapReply::End::TimedOut,
-                                 QStringLiteral("timed out: no reply from %1 within %2 s")
-                                     .arg(connection->endpoint())
-                                     .arg(timeoutMs / 1000.0));
+            if (interruption == Interruption::TimedOut
+                || interruption == Interruption::PastDeadline) {
+                connection->drop(
+                    ImapReply::End::TimedOut,
+                    timedOutText(*connection, timeoutMs, interruption, hooks.expectedBytes));
             } else {
                 // An abort, or the program quitting every event loop.
                 connection->drop(ImapReply::End::Aborted, QStringLiteral("aborted"));

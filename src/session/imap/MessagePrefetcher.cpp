@@ -232,7 +232,7 @@ bool MessagePrefetcher::startSections(qint64 number)
     }
     ImapCommand command("FETCH");
     command.arg(sequenceSet(numbers)).arg(items);
-    if (!m_channel.start(command))
+    if (!m_channel.start(command, bytes))
         return false;
     m_planned.removeIf([&numbers](const Plan &plan) {
         return std::binary_search(numbers.cbegin(), numbers.cend(), plan.number);

@@ -13,7 +13,10 @@ std::optional<quint16> portNumber(const QString &text)
     return quint16(port);
 }
 
-std::optional<QList<QSslCertificate>> readAuthorities(const QString &path, QString *failure)
+} // namespace
+
+std::optional<QList<QSslCertificate>> ServerAddress::readAuthorities(const QString &path,
+                                                                     QString *failure)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -29,8 +32,6 @@ std::optional<QList<QSslCertificate>> readAuthorities(const QString &path, QStri
     return certificates;
 }
 
-} // namespace
-
 std::optional<ServerAddress> ServerAddress::parseHostAndPort(const QString &text,
                                                              quint16 defaultPort)
 {
@@ -38,6 +39,7 @@ std::optional<ServerAddress> ServerAddress::parseHostAndPort(const QString &text
     address.port = defaultPort;
     QString rest = text.trimmed();
     QString portText;
+    bool portGiven = false;
     if (rest.startsWith(u'[')) {
         const qsizetype close = rest.indexOf(u']');
         if (close < 0)
@@ -47,14 +49,16 @@ std::optional<ServerAddress> ServerAddress::parseHostAndPort(const QString &text
             if (rest.at(close + 1) != u':')
                 return std::nullopt;
             portText = rest.mid(close + 2);
+            portGiven = true;
         }
     } else if (rest.count(u':') == 1) {
         address.host = rest.section(u':', 0, 0);
         portText = rest.section(u':', 1);
+        portGiven = true; // "host:" is a port left out by mistake, not the default
     } else {
         address.host = rest;
     }
-    if (!portText.isNull()) {
+    if (portGiven) {
         const std::optional<quint16> port = portNumber(portText);
         if (!port)
             return std::nullopt;

@@ -21,4 +21,8 @@ struct ServerAddress
                                                 const ServerOverride &server, QString *failure);
     // Splits "host", "host:port" or "[v6]:port"; nullopt when the port is not a port number.
     static std::optional<ServerAddress> parseHostAndPort(const QString &text, quint16 defaultPort);
+    // The certificates of a PEM file; nullopt with `failure` naming the file when it cannot be
+    // read or holds none.
+    static std::optional<QList<QSslCertificate>> readAuthorities(const QString &path,
+                                                                 QString *failure);
 };
