@@ -1,5 +1,7 @@
 #include "CliOptions.h"
 
+#include "CliCredentials.h"
+
 #include "BetweenMarkers.h"
 #include "LineNumberEntry.h"
 #include "ServerAddress.h"
@@ -54,6 +56,8 @@ QList<QCommandLineOption> OptionList()
             valued("user", "NAME"),
             valued("password-env", "VAR"),
             valued("password-file", "FILE"),
+            valued("auth", "METHOD"),
+            valued("oauth2-token-env", "VAR"),
             valued("password", "TEXT"),
             valued("folder", "CAPTION"),
             valued("label", "NAME"),
@@ -133,6 +137,17 @@ QString ReadConnectionOptions(const QCommandLineParser &parser, CliOptions &opti
     if (parser.isSet(QStringLiteral("password-env")))
         options.passwordVariable = parser.value(QStringLiteral("password-env"));
     options.passwordFile = parser.value(QStringLiteral("password-file"));
+    if (parser.isSet(QStringLiteral("auth"))) {
+        const std::optional<CliCredentials::Auth> auth =
+            CliCredentials::parseAuth(parser.value(QStringLiteral("auth")));
+        if (!auth)
+            return QStringLiteral("--auth must be password or oauth2, not \"%1\"")
+                .arg(parser.value(QStringLiteral("auth")));
+        options.auth = *auth;
+    }
+    options.tokenVariable = parser.value(QStringLiteral("oauth2-token-env"));
+    if (!options.tokenVariable.isEmpty() && options.auth != CliCredentials::Auth::OAuth2)
+        return QStringLiteral("--oauth2-token-env goes with --auth oauth2");
     options.host = parser.value(QStringLiteral("host"));
     if (parser.isSet(QStringLiteral("host")) && !ServerAddress::parseHostAndPort(options.host, 993))
         return QStringLiteral("--host must be HOST or HOST:PORT, not \"%1\"").arg(options.host);
@@ -212,6 +227,7 @@ QString CliUsageText()
         "usage: tessaline-cli [--host HOST[:PORT]] [--ca-file PEM] --user NAME\n"
         "                     [--password-env VAR | --password-file FILE]  (default variable: "
         "TESSALINE_PASSWORD)\n"
+        "                     [--auth password|oauth2] [--oauth2-token-env VAR]\n"
         "                     [--folder CAPTION | --label NAME] [--characters TEXT]\n"
         "                     [--mode "
         "all|containing|not-containing|line-numbers|between|text-set]\n"

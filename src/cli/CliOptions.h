@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CliCredentials.h"
 #include "ExtractionMode.h"
 #include "FixedModeInputs.h"
 
@@ -19,6 +20,10 @@ struct CliOptions
     QString user;
     QString passwordVariable = QStringLiteral("TESSALINE_PASSWORD");
     QString passwordFile;
+    // password: the app password from the variable or file; oauth2: the access token in
+    // `tokenVariable`, else the refresh token the desktop program saved for the user.
+    CliCredentials::Auth auth = CliCredentials::Auth::Password;
+    QString tokenVariable;
     QString folderCaption = QStringLiteral("Inbox");
     QString label; // names any mailbox and wins over the folder
     bool listFolders = false;

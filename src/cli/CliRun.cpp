@@ -122,9 +122,13 @@ int CliRun::main(const QStringList &arguments, const ServerOverride &environment
     }
     if (!parsed.options)
         return int(UsageError(parsed.problem));
-    const PasswordSource password = PasswordSource::read(*parsed.options);
-    if (!password.password)
-        return int(UsageError(password.problem));
+    std::optional<QString> password = QString();
+    if (parsed.options->auth == CliCredentials::Auth::Password) {
+        const PasswordSource source = PasswordSource::read(*parsed.options);
+        if (!source.password)
+            return int(UsageError(source.problem));
+        password = source.password;
+    }
     std::signal(SIGINT, RequestInterrupt);
     std::signal(SIGTERM, RequestInterrupt);
     // No box is shown and nothing waits for a person: questions get No (no picture is opened)
@@ -133,8 +137,7 @@ int CliRun::main(const QStringList &arguments, const ServerOverride &environment
     ExitCode code = ExitCode::Failed;
     try {
         code =
-            CliRun(*parsed.options, *password.password, ChosenServer(*parsed.options, environment))
-                .exec();
+            CliRun(*parsed.options, *password, ChosenServer(*parsed.options, environment)).exec();
     } catch (const std::exception &failure) {
         code = Fail(ExitCode::Failed, QString::fromUtf8(failure.what()));
     }
@@ -160,6 +163,15 @@ void CliRun::giveUpWhenInterrupted()
 
 ExitCode CliRun::signIn()
 {
+    QString reason;
+    m_credentials = CliCredentials::make(m_options.auth, m_options.user, m_session->Password,
+                                         m_options.tokenVariable, &reason);
+    if (!m_credentials)
+        return Fail(ExitCode::SignInFailed,
+                    QStringLiteral("sign-in as %1 failed: %2").arg(m_options.user, reason));
+    // Not owned: the credentials live in this run, longer than its connection.
+    m_session->Credentials = std::shared_ptr<ImapCredentials>(std::shared_ptr<ImapCredentials>(),
+                                                              &m_credentials->credentials());
     if (m_session->Connect())
         return ExitCode::Success;
     return sessionFailure({});

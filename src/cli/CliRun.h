@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CliCredentials.h"
 #include "CliOptions.h"
 #include "ExitCode.h"
 #include "ServerOverride.h"
@@ -8,6 +9,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 class ImapComponent;
 class clsImapSession;
@@ -42,6 +44,7 @@ private:
     void warnOnce(const QString &text);
 
     CliOptions m_options;
+    std::optional<CliCredentials> m_credentials; // outlives the component below
     std::unique_ptr<ImapComponent> m_component;
     std::shared_ptr<clsImapSession> m_session;
     std::unique_ptr<ProgressLine> m_progress;

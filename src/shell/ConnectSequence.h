@@ -32,7 +32,8 @@ private:
     void showConnected(Steps &steps);
     void disconnectFromServer(Steps &steps);
     void finishDisconnect(Steps &steps);
-    std::shared_ptr<ImapCredentials> googleCredentials(const std::weak_ptr<clsImapSession> &session);
+    std::shared_ptr<ImapCredentials>
+    googleCredentials(const std::weak_ptr<clsImapSession> &session);
 
     Form1 &m_window;
     bool m_connecting = false;
