@@ -1,6 +1,7 @@
 #include "CliRun.h"
 
 #include "CliRowSink.h"
+#include "FolderListingText.h"
 #include "PasswordSource.h"
 #include "ProgressLine.h"
 #include "ResultDestination.h"
@@ -149,21 +150,20 @@ ExitCode CliRun::signIn()
 
 ExitCode CliRun::listFolders()
 {
-    const std::optional<QStringList> names = m_session->EnumMailFolders();
-    if (!names)
+    const std::optional<FolderListing> listing = m_session->EnumMailFolders();
+    if (!listing)
         return sessionFailure({});
-    QString text;
-    for (const QString &name : *names)
-        text += name + u'\n';
     ResultDestination destination(m_options.outputPath);
-    if (!destination.writeWhole(text))
+    if (!destination.writeWhole(FolderListingText(*listing, m_options.format)))
         return Fail(ExitCode::Failed, destination.errorText());
     return ExitCode::Success;
 }
 
 ExitCode CliRun::extract()
 {
-    const QString folderName = RunFolderName(m_options.label, m_options.folderCaption);
+    QString folderName;
+    if (const ExitCode resolved = resolveFolder(folderName); resolved != ExitCode::Success)
+        return resolved;
     ResultDestination destination(m_options.outputPath);
     const bool hideDuplicates =
         m_options.mode == ExtractionMode::Between && !m_options.inputs.duplicatesShown;
@@ -176,6 +176,30 @@ ExitCode CliRun::extract()
         return read;
     if (!rows.finish())
         return Fail(ExitCode::Failed, destination.errorText());
+    return ExitCode::Success;
+}
+
+// The caption names a system folder by its flag or a listed mailbox: the server's listing says
+// which mailbox that is on this account.
+ExitCode CliRun::resolveFolder(QString &folderName)
+{
+    FolderListing listing;
+    if (RunFolderNeedsListing(m_options.label, m_options.folderCaption)) {
+        std::optional<FolderListing> listed = m_session->EnumMailFolders();
+        if (!listed)
+            return sessionFailure({});
+        listing = std::move(*listed);
+    }
+    const std::optional<QString> name =
+        RunFolderName(m_options.label, m_options.folderCaption, listing, gmailSystemFolders);
+    if (!name) {
+        QString text =
+            QStringLiteral("the server lists no folder \"%1\"").arg(m_options.folderCaption);
+        if (SystemFolders::byDesignCaption(m_options.folderCaption))
+            text += QStringLiteral(": ") + SystemFolders::HiddenFolderText;
+        return Fail(ExitCode::FolderNotSelectable, text);
+    }
+    folderName = *name;
     return ExitCode::Success;
 }
 
