@@ -1,6 +1,7 @@
 #include "CliRun.h"
 
 #include "CliRowSink.h"
+#include "FolderListingText.h"
 #include "PasswordSource.h"
 #include "ProgressLine.h"
 #include "ResultDestination.h"
@@ -181,25 +182,24 @@ ExitCode CliRun::listFolders()
 {
     // Straight from the component: the window's table of labels (and its 16-bit counter) has no
     // part in a listing that is only printed.
-    const std::optional<QStringList> names =
+    const std::optional<FolderListing> listing =
         m_component->ListFolders(QString(), QStringLiteral("*"));
-    if (!names) {
+    if (!listing) {
         if (interruptRequested)
             return ExitCode::Interrupted;
         return ListingFailed(ServerName(m_options), FailureReason(*m_component));
     }
-    QString text;
-    for (const QString &name : *names)
-        text += name + u'\n';
     ResultDestination destination(m_options.outputPath);
-    if (!destination.writeWhole(text))
+    if (!destination.writeWhole(FolderListingText(*listing, m_options.format)))
         return Fail(ExitCode::Failed, destination.errorText());
     return ExitCode::Success;
 }
 
 ExitCode CliRun::extract()
 {
-    const QString folderName = RunFolderName(m_options.label, m_options.folderCaption);
+    QString folderName;
+    if (const ExitCode resolved = resolveFolder(folderName); resolved != ExitCode::Success)
+        return resolved;
     ResultDestination destination(m_options.outputPath);
     const bool hideDuplicates =
         m_options.mode == ExtractionMode::Between && !m_options.inputs.duplicatesShown;
@@ -212,6 +212,30 @@ ExitCode CliRun::extract()
         return read;
     if (!rows.finish())
         return Fail(ExitCode::Failed, destination.errorText());
+    return ExitCode::Success;
+}
+
+// The caption names a system folder by its flag or a listed mailbox: the server's listing says
+// which mailbox that is on this account.
+ExitCode CliRun::resolveFolder(QString &folderName)
+{
+    FolderListing listing;
+    if (RunFolderNeedsListing(m_options.label, m_options.folderCaption)) {
+        std::optional<FolderListing> listed = m_session->EnumMailFolders();
+        if (!listed)
+            return sessionFailure({});
+        listing = std::move(*listed);
+    }
+    const std::optional<QString> name =
+        RunFolderName(m_options.label, m_options.folderCaption, listing, gmailSystemFolders);
+    if (!name) {
+        QString text =
+            QStringLiteral("the server lists no folder \"%1\"").arg(m_options.folderCaption);
+        if (SystemFolders::byDesignCaption(m_options.folderCaption))
+            text += QStringLiteral(": ") + SystemFolders::HiddenFolderText;
+        return Fail(ExitCode::FolderNotSelectable, text);
+    }
+    folderName = *name;
     return ExitCode::Success;
 }
 

@@ -36,6 +36,7 @@ private:
     ExitCode signIn();
     ExitCode listFolders();
     ExitCode extract();
+    ExitCode resolveFolder(QString &folderName);
     ExitCode readFolder(const QString &folderName, CliRowSink &rows);
     void addRows(MailListing &listing, CliRowSink &rows);
     ExitCode sessionFailure(const QString &folderName) const;

@@ -1,6 +1,7 @@
 #include "ImapComponent.h"
 
 #include "MailMessageSource.h"
+#include "SystemFolders.h"
 
 #include "imap/ImapChannel.h"
 #include "imap/ImapCommand.h"
@@ -25,14 +26,31 @@ bool isOneCommandLine(const QByteArray &line)
         && !line.trimmed().isEmpty();
 }
 
-QStringList listedNames(const ImapReply &reply)
+// A LIST line's attributes: its special-use flag, and whether the mailbox can be opened.
+ListedFolder listedFolder(const ImapValue &attributes, const QByteArray &encodedName)
 {
-    QStringList names;
+    ListedFolder folder;
+    folder.name = MailboxNameCodec::decode(encodedName);
+    for (const ImapValue &attribute : attributes.items()) {
+        const QString text = QString::fromLatin1(attribute.bytes());
+        if (text.compare(u"\\Noselect", Qt::CaseInsensitive) == 0
+            || text.compare(u"\\NonExistent", Qt::CaseInsensitive) == 0)
+            folder.selectable = false;
+        else if (const std::optional<SystemFolder> use = SystemFolders::byFlag(text);
+                 use && folder.specialUse.isEmpty())
+            folder.specialUse = SystemFolders::flag(*use);
+    }
+    return folder;
+}
+
+FolderListing listedFolders(const ImapReply &reply)
+{
+    FolderListing folders;
     for (const ImapResponse &response : reply.untagged) {
         if (response.name == "LIST" && response.values.size() == 3)
-            names.append(MailboxNameCodec::decode(response.values.at(2).bytes()));
+            folders.append(listedFolder(response.values.at(0), response.values.at(2).bytes()));
     }
-    return names;
+    return folders;
 }
 
 } // namespace
@@ -210,17 +228,17 @@ std::optional<MailMessage> ImapComponent::FetchMessage(int number, bool byUid)
     });
 }
 
-std::optional<QStringList> ImapComponent::ListFolders(const QString &reference,
-                                                      const QString &pattern)
+std::optional<FolderListing> ImapComponent::ListFolders(const QString &reference,
+                                                        const QString &pattern)
 {
-    return operate(std::optional<QStringList>(), [&reference, &pattern](Private &state) {
+    return operate(std::optional<FolderListing>(), [&reference, &pattern](Private &state) {
         ImapCommand command("LIST");
         command.string(MailboxNameCodec::encode(reference))
             .string(MailboxNameCodec::encode(pattern));
         const ImapReply reply = state.channel.runResuming(command);
         if (!state.note(reply))
-            return std::optional<QStringList>();
-        return std::optional<QStringList>(listedNames(reply));
+            return std::optional<FolderListing>();
+        return std::optional<FolderListing>(listedFolders(reply));
     });
 }
 

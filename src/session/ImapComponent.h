@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ListedFolder.h"
 #include "MailMessage.h"
 
 #include <QObject>
@@ -47,8 +48,8 @@ public:
     // a message that has a plain one too only after SetFetchHtmlBodies(true).
     std::optional<MailMessage> FetchMessage(int number, bool byUid);
     void SetFetchHtmlBodies(bool fetch);
-    // Decoded mailbox names in server order; nullopt when the listing failed.
-    std::optional<QStringList> ListFolders(const QString &reference, const QString &pattern);
+    // The mailboxes in server order, names decoded; nullopt when the listing failed.
+    std::optional<FolderListing> ListFolders(const QString &reference, const QString &pattern);
     QString FailureText() const;
     int CloseConnection();
 

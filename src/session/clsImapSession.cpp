@@ -18,39 +18,32 @@
 
 std::array<QString, 8> gmailFolderNames;
 QStringList mailboxLabels;
+SystemFolders gmailSystemFolders;
 
 namespace {
 
-const QString SystemFolderPrefix = QStringLiteral("[Gmail]/");
-
-// The two counters of one listing: the next free system-folder entry (a byte, as the table's
-// index always was) and the next label entry (16 bits). Running past either is a failure.
-struct ListingCounters
+// Counts the labels of one listing in 16 bits, as the table's index always was: running past
+// that is a failure the window reports.
+void countOn(std::int16_t &counter)
 {
-    std::uint8_t systemFolder = 1;
-    std::int16_t label = 0;
-};
-
-template<typename Counter> void countOn(Counter &counter)
-{
-    if (counter == std::numeric_limits<Counter>::max())
+    if (counter == std::numeric_limits<std::int16_t>::max())
         throw StepFailure(QStringLiteral("Overflow"));
     ++counter;
 }
 
-void fileListedName(const QString &name, ListingCounters &counters)
+// A label is any mailbox that can be opened and is neither the inbox nor a system folder.
+bool isLabel(const ListedFolder &folder)
 {
-    if (name.contains(SystemFolderPrefix, Qt::CaseInsensitive)) {
-        if (counters.systemFolder <= 7)
-            gmailFolderNames[counters.systemFolder] = name.mid(SystemFolderPrefix.size());
-        countOn(counters.systemFolder);
-    } else if (name != QStringLiteral("INBOX")) {
-        // A listing without labels leaves the previous listing's labels in place.
-        if (counters.label == 0)
-            mailboxLabels = QStringList();
-        mailboxLabels.append(name);
-        countOn(counters.label);
-    }
+    return folder.selectable && folder.name != QStringLiteral("INBOX")
+        && !gmailSystemFolders.isSystemMailbox(folder.name);
+}
+
+void fileSystemFolders(const FolderListing &listing)
+{
+    gmailSystemFolders = SystemFolders(listing);
+    for (int index = 0; index < SystemFolders::Count; ++index)
+        gmailFolderNames.at(std::size_t(index) + 1) =
+            gmailSystemFolders.caption(SystemFolders::at(index));
 }
 
 const QRegularExpression &emailAddressPattern()
@@ -227,7 +220,7 @@ int clsImapSession::GetTotalMessage(const QString &FolderName)
     return 0;
 }
 
-std::optional<QStringList> clsImapSession::EnumMailFolders()
+std::optional<FolderListing> clsImapSession::EnumMailFolders()
 {
     const auto self = shared_from_this();
     try {
@@ -237,20 +230,26 @@ std::optional<QStringList> clsImapSession::EnumMailFolders()
     }
 }
 
-std::optional<QStringList> clsImapSession::listAndSortFolders()
+std::optional<FolderListing> clsImapSession::listAndSortFolders()
 {
-    const std::optional<QStringList> listed =
+    const std::optional<FolderListing> listed =
         pointEventsAtLentComponent().ListFolders(QString(), QStringLiteral("*"));
     if (!listed) {
         d->failedStep = FailedStep::Listing;
         GetLastError();
         return std::nullopt;
     }
-    ListingCounters counters;
-    for (const QString &name : *listed) {
-        fileListedName(name, counters);
+    fileSystemFolders(*listed);
+    QStringList labels;
+    std::int16_t labelCount = 0;
+    for (const ListedFolder &folder : *listed) {
+        if (isLabel(folder)) {
+            labels.append(folder.name);
+            countOn(labelCount);
+        }
         LetWindowProcessEvents();
     }
+    mailboxLabels = labels;
     return listed;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "ListedFolder.h"
 #include "MailListing.h"
+#include "SystemFolders.h"
 
 #include <QObject>
 #include <QPointer>
@@ -15,10 +17,13 @@ class ImapComponent;
 class ImapCredentials;
 struct MailMessage;
 
-// Filled by EnumMailFolders: entries 1..7 are the "[Gmail]/" folders without the prefix.
+// Filled by EnumMailFolders. Entries 1..7 are the captions of the system-folder buttons Option4 to
+// Option10: the server's own name of each (its last segment), empty when it does not list it.
 extern std::array<QString, 8> gmailFolderNames;
-// Every other listed name except "INBOX".
+// Every listed mailbox that can be opened, except "INBOX" and the system folders.
 extern QStringList mailboxLabels;
+// Which mailbox each system-folder button opens.
+extern SystemFolders gmailSystemFolders;
 
 // One signed-in connection to the mailbox over a lent ImapComponent. Held by std::shared_ptr;
 // every method that can re-enter the event loop keeps the session alive for its duration.
@@ -49,7 +54,7 @@ public:
     bool Connect();
     void GetLastError();
     int GetTotalMessage(const QString &FolderName);
-    std::optional<QStringList> EnumMailFolders();
+    std::optional<FolderListing> EnumMailFolders();
     void StartMailExtraction(const QString &FolderName);
     void StartExtraction(const QString &FolderName, const QString &ExtractType);
     void AppendErrorLog();
@@ -81,7 +86,7 @@ private:
     ImapComponent &pointEventsAtLentComponent();
     ImapComponent &eventComponent() const;
     void releaseEvents();
-    std::optional<QStringList> listAndSortFolders();
+    std::optional<FolderListing> listAndSortFolders();
     bool signInAndSelect(const QString &folderName);
     std::optional<MailMessage> fetchAndLog(int number);
     bool stopAfterFailedFetch(const QString &folderName, int number);

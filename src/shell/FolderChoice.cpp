@@ -27,26 +27,60 @@ void FolderChoice::save() const
 
 void FolderChoice::showServerCaptions() const
 {
-    for (int entry = 1; entry <= 7; ++entry)
-        m_ui.option(entry + FirstOption)
-            ->setText(gmailFolderNames.at(static_cast<std::size_t>(entry)));
+    for (int entry = 1; entry <= 7; ++entry) {
+        const QString caption = gmailFolderNames.at(static_cast<std::size_t>(entry));
+        if (caption.isEmpty())
+            showHidden(entry);
+        else
+            showCaption(entry, caption, true);
+    }
 }
 
 void FolderChoice::showDesignCaptions() const
 {
     for (int entry = 1; entry <= 7; ++entry)
-        m_ui.option(entry + FirstOption)
-            ->setText(DesignFolderCaptions.at(static_cast<std::size_t>(entry - 1)));
+        showCaption(entry, DesignFolderCaptions.at(static_cast<std::size_t>(entry - 1)), true);
 }
 
-QString FolderChoice::chosenFolderName(const QString &labelFilter) const
+void FolderChoice::showCaption(int entry, const QString &caption, bool listed) const
 {
-    if (!labelFilter.isEmpty())
-        return labelFilter;
-    if (m_ui.option(FirstOption)->isChecked())
-        return QString();
+    QRadioButton *button = m_ui.option(entry + FirstOption);
+    button->setText(caption);
+    button->setEnabled(listed);
+    const QString why = listed ? QString() : SystemFolders::HiddenFolderText;
+    button->setToolTip(why);
+    button->setAccessibleDescription(why);
+}
+
+// The server does not list this system folder: the button keeps the window's caption, and says
+// why it cannot be chosen.
+void FolderChoice::showHidden(int entry) const
+{
+    showCaption(entry, DesignFolderCaptions.at(static_cast<std::size_t>(entry - 1)), false);
+}
+
+bool FolderChoice::systemFolderChosen(const QString &labelFilter) const
+{
+    return labelFilter.isEmpty() && !m_ui.option(FirstOption)->isChecked()
+        && !chosenSystemFolder().isEmpty();
+}
+
+// The design caption of the chosen system-folder button; empty when the inbox (or nothing) is.
+QString FolderChoice::chosenSystemFolder() const
+{
     for (int number = FirstOption + 1; number <= LastOption; ++number)
         if (m_ui.option(number)->isChecked())
-            return QStringLiteral("[Gmail]/") + m_ui.option(number)->text();
+            return DesignFolderCaptions.at(static_cast<std::size_t>(number - FirstOption - 1));
     return QString();
+}
+
+std::optional<QString> FolderChoice::chosenFolderName(const QString &labelFilter) const
+{
+    if (!systemFolderChosen(labelFilter))
+        return labelFilter;
+    const SystemFolder folder = *SystemFolders::byDesignCaption(chosenSystemFolder());
+    const QString mailbox = gmailSystemFolders.mailbox(folder);
+    if (mailbox.isEmpty())
+        return std::nullopt;
+    return mailbox;
 }

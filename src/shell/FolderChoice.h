@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 struct Form1Controls;
 
 // The eight folder buttons, "Option3" to "Option10": which one is chosen, what they are called,
@@ -13,15 +15,22 @@ public:
 
     void load() const;
     void save() const;
-    // The provider's folder names, once signed in.
+    // The server's own names of its system folders, once signed in; a folder it does not list
+    // leaves its button disabled.
     void showServerCaptions() const;
     // The window's own captions, while not connected.
     void showDesignCaptions() const;
-    // The label filter wins; the first button is the inbox (empty name); the others are
-    // provider folders under "[Gmail]/".
-    QString chosenFolderName(const QString &labelFilter) const;
+    // Whether the run's folder is a system folder, which only the server's listing can name.
+    bool systemFolderChosen(const QString &labelFilter) const;
+    // The label filter wins; the first button is the inbox (empty name); the others open the
+    // mailbox the listing found for their special-use flag. nullopt: the server hides it.
+    std::optional<QString> chosenFolderName(const QString &labelFilter) const;
 
 private:
+    void showCaption(int entry, const QString &caption, bool listed) const;
+    void showHidden(int entry) const;
+    QString chosenSystemFolder() const;
+
     static constexpr int FirstOption = 3;
     static constexpr int LastOption = 10;
 

@@ -107,20 +107,25 @@ void RunSequence::stopRunning()
 void RunSequence::extractEmail()
 {
     Steps steps(QStringLiteral("Form1.ExtractEmail"));
-    QString folderName;
+    std::optional<QString> folderName;
     std::shared_ptr<clsImapSession> session; // kept to the end, even if a Disconnect drops it
     bool signedIn = true;
+    const bool listed = m_window.oSession != nullptr; // a connect lists the folders
     steps(100, [&] {
         m_window.m_pointer->beginBusy(&m_window);
         m_window.isStopped = false;
     });
-    steps(102, [&] { folderName = m_window.m_folders->chosenFolderName(m_window.LabelFilter); });
     steps(104, [&] { m_window.m_results->clear(); });
     steps(106, [&] { signedIn = connectIfNeeded(session); });
     if (signedIn) {
-        steps(108, [&] { MailRun::countFolder(*session, folderName); });
+        steps(107, [&] { folderName = chooseFolder(*session, listed); });
+        if (folderName)
+            steps(108, [&] { MailRun::countFolder(*session, *folderName); });
         steps(110, [&] {
-            if (!MailRun::readFolder(*session, folderName)) {
+            if (!folderName) {
+                Prompts::inform(SystemFolders::HiddenFolderText);
+                suppressDoneNotice = true;
+            } else if (!MailRun::readFolder(*session, *folderName)) {
                 Prompts::inform(QStringLiteral("There are no emails in the Folder you selected."));
                 suppressDoneNotice = true;
             }
@@ -132,6 +137,14 @@ void RunSequence::extractEmail()
         m_window.m_pointer->endBusy(&m_window);
     });
     steps(114, [&] { showRunEnd(session.get()); });
+}
+
+// A system folder is found in the server's listing, which a run without a connect makes first.
+std::optional<QString> RunSequence::chooseFolder(clsImapSession &session, bool listed)
+{
+    if (!listed && m_window.m_folders->systemFolderChosen(m_window.LabelFilter))
+        session.EnumMailFolders();
+    return m_window.m_folders->chosenFolderName(m_window.LabelFilter);
 }
 
 // Signs in first when no session is open (a run without a connect); false if that failed.

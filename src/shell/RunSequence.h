@@ -37,6 +37,7 @@ private:
                   ExtractionMode mode, QWidget *pointerWindow);
     bool refusedBeforeRun(QPushButton *button, const QString &idleCaption, ExtractionMode mode);
     void runMode(ExtractionMode mode);
+    std::optional<QString> chooseFolder(clsImapSession &session, bool listed);
     bool connectIfNeeded(std::shared_ptr<clsImapSession> &session);
     void showRunEnd(const clsImapSession *session);
 

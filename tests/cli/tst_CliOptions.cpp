@@ -1,6 +1,7 @@
 #include "CliOptions.h"
 #include "PasswordSource.h"
 #include "RunFolderName.h"
+#include "SystemFolders.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -172,15 +173,21 @@ void tst_CliOptions::folderName_data()
 {
     QTest::addColumn<QString>("label");
     QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("folderName");
+    QTest::addColumn<QString>("folderName"); // "-": the server lists no such folder
 
     QTest::newRow("inbox is the empty name") << QString() << u"Inbox"_s << QString();
     QTest::newRow("inbox in any case") << QString() << u"INBOX"_s << QString();
-    QTest::newRow("system folder") << QString() << u"All Mail"_s << u"[Gmail]/All Mail"_s;
+    QTest::newRow("system folder by flag")
+        << QString() << u"All Mail"_s << u"[Gmail]/Alle Nachrichten"_s;
+    QTest::newRow("server's own caption")
+        << QString() << u"alle nachrichten"_s << u"[Gmail]/Alle Nachrichten"_s;
+    QTest::newRow("listed name first") << QString() << u"Spam"_s << u"Spam"_s;
+    QTest::newRow("system folder not listed") << QString() << u"Trash"_s << u"-"_s;
+    QTest::newRow("unknown caption") << QString() << u"Nowhere"_s << u"-"_s;
     QTest::newRow("label wins over the folder")
         << u"Événements"_s << u"Sent Mail"_s << u"Événements"_s;
-    QTest::newRow("nested label unchanged")
-        << u"Personal/Receipts"_s << u"Inbox"_s << u"Personal/Receipts"_s;
+    QTest::newRow("label naming a system folder")
+        << u"[Gmail]/All Mail"_s << u"Inbox"_s << u"[Gmail]/All Mail"_s;
 }
 
 void tst_CliOptions::folderName()
@@ -188,7 +195,14 @@ void tst_CliOptions::folderName()
     QFETCH(QString, label);
     QFETCH(QString, caption);
     QFETCH(QString, folderName);
-    QCOMPARE(RunFolderName(label, caption), folderName);
+    // A label that happens to be called like a system folder's English caption.
+    const FolderListing listing {{u"[Gmail]/Alle Nachrichten"_s, u"\\All"_s, true},
+                                 {u"[Gmail]/Spam"_s, u"\\Junk"_s, true},
+                                 {u"Spam"_s, QString(), true}};
+    const std::optional<QString> name =
+        RunFolderName(label, caption, listing, SystemFolders(listing));
+    QCOMPARE(name.value_or(u"-"_s), folderName);
+    QCOMPARE(RunFolderNeedsListing(label, caption), label.isEmpty() && !folderName.isEmpty());
 }
 
 void tst_CliOptions::passwordFromFile_data()

@@ -1,4 +1,5 @@
 #include "DovecotFixture.h"
+#include "FakeImapServer.h"
 #include "ExportTable.h"
 #include "GeneralDate.h"
 #include "ResultFiles.h"
@@ -198,6 +199,9 @@ private Q_SLOTS:
     void modes();
     void formatsEqualTheSavedFiles();
     void listFolders();
+    void folderByCaptionOnEveryTree_data();
+    void folderByCaptionOnEveryTree();
+    void folderWithoutFlags();
     void quirkyPasswordFromFile();
     void emptyFolder();
     void failures_data();
@@ -206,7 +210,8 @@ private Q_SLOTS:
 private:
     QString wrongPasswordFile() const { return m_dir.filePath(u"wrong-password"_s); }
     QStringList connection(const QString &caFile = {}) const;
-    CliResult run(const QStringList &arguments) const;
+    QStringList connectionAs(const QString &user) const;
+    CliResult run(const QStringList &arguments, const QString &password = {}) const;
 
     DovecotFixture m_fixture;
     QTemporaryDir m_dir;
@@ -219,18 +224,29 @@ QStringList tst_CliRuns::connection(const QString &caFile) const
             u"--user"_s,    m_fixture.user()};
 }
 
-CliResult tst_CliRuns::run(const QStringList &arguments) const
+QStringList tst_CliRuns::connectionAs(const QString &user) const
+{
+    QStringList arguments = connection();
+    arguments.last() = user;
+    return arguments;
+}
+
+CliResult tst_CliRuns::run(const QStringList &arguments, const QString &password) const
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"TESSALINE_PASSWORD"_s, m_fixture.password());
+    environment.insert(u"TESSALINE_PASSWORD"_s,
+                       password.isEmpty() ? m_fixture.password() : password);
     environment.remove(u"TESSALINE_IMAP_HOST"_s);
     environment.remove(u"TESSALINE_CA_FILE"_s);
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(m_dir.path());
     process.start(QStringLiteral(TESSALINE_CLI_PATH), arguments);
     CliResult result;
-    if (!process.waitForFinished(120'000)) {
+    // Waits with the event loop running: a scripted server in this process answers from it.
+    if (!process.waitForStarted()
+        || !QTest::qWaitFor([&process] { return process.state() == QProcess::NotRunning; },
+                            120'000)) {
         process.kill();
         process.waitForFinished();
         return result;
@@ -339,15 +355,76 @@ void tst_CliRuns::listFolders()
                                   u"Personal"_s,
                                   u"Personal/Receipts"_s,
                                   u"[Gmail]"_s,
-                                  u"[Gmail]/Trash"_s,
-                                  u"[Gmail]/Starred"_s,
-                                  u"[Gmail]/Spam"_s,
-                                  u"[Gmail]/Sent Mail"_s,
-                                  u"[Gmail]/Important"_s,
-                                  u"[Gmail]/Drafts"_s,
-                                  u"[Gmail]/All Mail"_s,
+                                  u"[Gmail]/Trash\t\\Trash"_s,
+                                  u"[Gmail]/Starred\t\\Flagged"_s,
+                                  u"[Gmail]/Spam\t\\Junk"_s,
+                                  u"[Gmail]/Sent Mail\t\\Sent"_s,
+                                  u"[Gmail]/Important\t\\Important"_s,
+                                  u"[Gmail]/Drafts\t\\Drafts"_s,
+                                  u"[Gmail]/All Mail\t\\All"_s,
                                   u"INBOX"_s};
     QCOMPARE(QString::fromUtf8(result.out).split(u'\n', Qt::SkipEmptyParts), expected);
+
+    const CliResult json = run(connectionAs(m_fixture.treeUser(u"french"_s))
+                               + QStringList {u"--list-folders"_s, u"--format"_s, u"jsonl"_s});
+    QCOMPARE(json.exitCode, 0);
+    const QList<QByteArray> lines = json.out.split('\n');
+    QVERIFY(lines.contains(
+        R"({"name": "[Gmail]/Messages envoyés", "use": "\\Sent", "selectable": true})"_ba));
+    QVERIFY(lines.contains(R"({"name": "[Gmail]", "use": null, "selectable": false})"_ba));
+}
+
+void tst_CliRuns::folderByCaptionOnEveryTree_data()
+{
+    QTest::addColumn<QString>("tree");
+    QTest::addColumn<QString>("folder");
+
+    QTest::newRow("[Google Mail]") << u"googlemail"_s << u"Sent Mail"_s;
+    QTest::newRow("French, by the window's caption") << u"french"_s << u"sent mail"_s;
+    QTest::newRow("French, by the server's caption") << u"french"_s << u"Messages envoyés"_s;
+    QTest::newRow("French, by the listed name") << u"french"_s << u"[Gmail]/Messages envoyés"_s;
+}
+
+// The same command reads the sent mail (as in `modes`) on every account language and prefix.
+void tst_CliRuns::folderByCaptionOnEveryTree()
+{
+    QFETCH(QString, tree);
+    QFETCH(QString, folder);
+    const CliResult result =
+        run(connectionAs(m_fixture.treeUser(tree))
+            + QStringList {u"--folder"_s, folder, u"--mode"_s, u"line-numbers"_s, u"--lines"_s,
+                           u"3,1"_s, u"--format"_s, u"jsonl"_s});
+    QVERIFY2(result.exitCode == 0, result.err.constData());
+    QCOMPARE(ParseJsonLines(result.out),
+             (QStringList {u"Thanks Alice, looks good."_s, QString(),
+                           u"Can we meet on Friday at 10:00?"_s, QString()}));
+}
+
+// A server that sends no special-use flags: the English name under "[Google Mail]/".
+void tst_CliRuns::folderWithoutFlags()
+{
+    FakeImapServer server;
+    QVERIFY2(server.listen(), qPrintable(server.errorString()));
+    server.addScenario(FakeImapServer::signedInOpening(0).mid(0, 6)
+                       + QList<QByteArray> {
+                           "C: a3 LIST \"\" \"*\"",
+                           "S: * LIST (\\Noselect \\HasChildren) \"/\" \"[Google Mail]\"",
+                           "S: * LIST (\\HasNoChildren) \"/\" \"[Google Mail]/Sent Mail\"",
+                           "S: * LIST (\\HasNoChildren) \"/\" \"[Google Mail]/All Mail\"",
+                           "S: * LIST (\\HasNoChildren) \"/\" INBOX",
+                           "S: a3 OK List completed",
+                           "C: a4 EXAMINE \"[Google Mail]/All Mail\"",
+                           "S: * 0 EXISTS",
+                           "S: a4 OK [READ-ONLY] Examine completed",
+                       });
+    const CliResult result =
+        run({u"--host"_s, u"127.0.0.1:%1"_s.arg(server.port()), u"--ca-file"_s, server.caFile(),
+             u"--user"_s, u"user"_s, u"--folder"_s, u"All Mail"_s},
+            u"secret"_s);
+    QVERIFY2(result.exitCode == 0, result.err.constData());
+    QVERIFY(result.err.contains("There are no emails in the Folder you selected."));
+    QVERIFY(server.isAllScenarioDone());
+    QVERIFY2(server.mismatches().isEmpty(), qPrintable(server.mismatches().join(u" / "_s)));
 }
 
 void tst_CliRuns::quirkyPasswordFromFile()
@@ -406,9 +483,11 @@ void tst_CliRuns::failures_data()
                                 << "sign-in as nobody@example.test failed: "_ba;
     QTest::newRow("unknown label") << server + user + QStringList {u"--label"_s, u"No Such Label"_s}
                                    << 4 << "\"No Such Label\""_ba;
-    QTest::newRow("unknown system folder")
-        << server + user + QStringList {u"--folder"_s, u"Nowhere"_s} << 4
-        << "\"[Gmail]/Nowhere\""_ba;
+    QTest::newRow("unknown folder") << server + user + QStringList {u"--folder"_s, u"Nowhere"_s}
+                                    << 4 << "lists no folder \"Nowhere\""_ba;
+    QTest::newRow("system folder hidden from IMAP") << server
+            + QStringList {u"--user"_s, fixture.treeUser(u"hidden"_s), u"--folder"_s,
+                           u"Sent Mail"_s} << 4 << "\"Show in IMAP\""_ba;
     QTest::newRow("untrusted CA") << QStringList {u"--host"_s, fixture.hostAndPort(),
                                                   u"--ca-file"_s, fixture.untrustedCaFile()}
             + user << 5 << "connection failed: "_ba;

@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QtGlobal>
 
+#include <string>
+
 namespace {
 
 [[noreturn]] void fixtureMissing(const QString &why)
@@ -57,6 +59,9 @@ DovecotFixture::DovecotFixture()
     m_quirkyPassword = required(values, "quirky_password");
     m_logFile = required(values, "log_file");
     m_seedDir = required(values, "seed_dir");
+    for (const char *tree : {"googlemail", "french", "hidden"})
+        m_treeUsers.insert(QString::fromLatin1(tree),
+                           required(values, (std::string(tree) + "_user").c_str()));
     if (m_port <= 0)
         fixtureMissing(QStringLiteral("fixture.env has no valid port"));
 }

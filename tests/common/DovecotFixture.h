@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -24,6 +25,10 @@ public:
     QString quirkyUser() const { return m_quirkyUser; }
     QString quirkyPassword() const { return m_quirkyPassword; }
     QString logFile() const { return m_logFile; }
+    // An account whose system folders follow one of Gmail's other naming trees, password as the
+    // main account's, messages as the main account's: "googlemail" ("[Google Mail]/…", "Bin"),
+    // "french" ("[Gmail]/Tous les messages", …), "hidden" (no "[Gmail]/Sent Mail").
+    QString treeUser(const QString &tree) const { return m_treeUsers.value(tree); }
 
     // Seeded messages of `mailbox` ("INBOX", "[Gmail]/Sent Mail", "Événements"): the .eml files
     // in sequence-number order, so entry i - 1 is message i on the server.
@@ -45,4 +50,5 @@ private:
     QString m_quirkyPassword;
     QString m_logFile;
     QString m_seedDir;
+    QHash<QString, QString> m_treeUsers;
 };

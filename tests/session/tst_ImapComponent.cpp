@@ -290,18 +290,19 @@ void tst_ImapComponent::listsFoldersDecodedInServerOrder()
         "S: a1 OK List completed.",
     });
     QCOMPARE(client().OpenHost(QStringLiteral("imap.gmail.com")), 1);
-    const std::optional<QStringList> names = client().ListFolders(QString(), QStringLiteral("*"));
-    QVERIFY(names);
-    QCOMPARE(*names,
-             (QStringList {
-                 QStringLiteral("Work"),
-                 QStringLiteral("[Gmail]"),
-                 QStringLiteral("[Gmail]/All Mail"),
-                 QStringLiteral("[Gmail]/Drafts"),
-                 QString::fromUtf8("\xc3\x89v\xc3\xa9nements"),
-                 QStringLiteral("Say \"hi\""),
-                 QStringLiteral("back\\slash"),
-                 QStringLiteral("INBOX"),
+    const std::optional<FolderListing> listing =
+        client().ListFolders(QString(), QStringLiteral("*"));
+    QVERIFY(listing);
+    QCOMPARE(*listing,
+             (FolderListing {
+                 {QStringLiteral("Work"), QString(), true},
+                 {QStringLiteral("[Gmail]"), QString(), false},
+                 {QStringLiteral("[Gmail]/All Mail"), QStringLiteral("\\All"), true},
+                 {QStringLiteral("[Gmail]/Drafts"), QStringLiteral("\\Drafts"), true},
+                 {QString::fromUtf8("\xc3\x89v\xc3\xa9nements"), QString(), true},
+                 {QStringLiteral("Say \"hi\""), QString(), true},
+                 {QStringLiteral("back\\slash"), QString(), true},
+                 {QStringLiteral("INBOX"), QString(), true},
              }));
     QVERIFY(m_server->isAllScenarioDone());
     QCOMPARE(m_server->mismatches(), QStringList());
@@ -319,7 +320,7 @@ void tst_ImapComponent::failedListing()
     QCOMPARE(client().OpenHost(QStringLiteral("imap.gmail.com")), 1);
     QCOMPARE(client().ListFolders(QString(), QStringLiteral("*")), std::nullopt);
     QVERIFY(client().FailureText().contains(QStringLiteral("Not logged in")));
-    QCOMPARE(client().ListFolders(QString(), QStringLiteral("*")), std::optional(QStringList()));
+    QCOMPARE(client().ListFolders(QString(), QStringLiteral("*")), std::optional(FolderListing()));
     QVERIFY(m_server->isAllScenarioDone());
 }
 

@@ -24,7 +24,8 @@ private Q_SLOTS:
     void wrongPasswordShowsTheFailureMessageOnce();
     void totalMessages_data();
     void totalMessages();
-    void listingFillsTheTwoTables();
+    void listingFindsSystemFoldersByFlag_data();
+    void listingFindsSystemFoldersByFlag();
     void fullRetrievalRaisesOneEventPerMessage();
     void stopEndsAtTheNextFetchedMessage();
     void maxRecordBelowCurrentLocationReadsNothing();
@@ -126,35 +127,54 @@ void tst_clsImapSession::totalMessages()
     QCOMPARE(m_prompts->messageTexts().size(), failureShown ? 1 : 0);
 }
 
-void tst_clsImapSession::listingFillsTheTwoTables()
+void tst_clsImapSession::listingFindsSystemFoldersByFlag_data()
 {
+    QTest::addColumn<QString>("tree"); // empty: the main account
+    QTest::addColumn<QStringList>("captions"); // button order; empty: the server hides it
+
+    QTest::newRow("[Gmail], English")
+        << QString()
+        << QStringList {"All Mail", "Drafts", "Sent Mail", "Spam", "Starred", "Trash", "Important"};
+    QTest::newRow("[Google Mail], British")
+        << QStringLiteral("googlemail")
+        << QStringList {"All Mail", "Drafts", "Sent Mail", "Spam", "Starred", "Bin", "Important"};
+    QTest::newRow("[Gmail], French")
+        << QStringLiteral("french")
+        << QStringList {"Tous les messages", "Brouillons", "Messages envoyés", "Spam", "Suivis",
+                        "Corbeille",         "Important"};
+    QTest::newRow("Sent Mail hidden from IMAP")
+        << QStringLiteral("hidden")
+        << QStringList {"All Mail", "Drafts", "", "Spam", "Starred", "Trash", "Important"};
+}
+
+// Captions, the mailbox each button opens (it holds the main account's messages of the English
+// folder at that place) and the labels, on each of the fixture's naming trees.
+void tst_clsImapSession::listingFindsSystemFoldersByFlag()
+{
+    QFETCH(QString, tree);
+    QFETCH(QStringList, captions);
     m_prompts->expectNoBoxes();
     gmailFolderNames.fill(QStringLiteral("earlier"));
-    mailboxLabels = QStringList {QStringLiteral("earlier label")};
-    SessionRig rig(m_server->user(), m_server->password());
+    SessionRig rig(tree.isEmpty() ? m_server->user() : m_server->treeUser(tree),
+                   m_server->password());
     QVERIFY(rig.session->Connect());
 
-    const std::optional<QStringList> listed = rig.session->EnumMailFolders();
+    QVERIFY(rig.session->EnumMailFolders());
 
-    QVERIFY(listed);
-    QVERIFY(listed->contains(QStringLiteral("INBOX")));
-    QStringList systemFolders;
-    QStringList labels;
-    for (const QString &name : *listed) {
-        if (name.startsWith(QStringLiteral("[Gmail]/")))
-            systemFolders.append(name.mid(8));
-        else if (name != QStringLiteral("INBOX"))
-            labels.append(name);
-    }
-    QCOMPARE(QSet<QString>(systemFolders.cbegin(), systemFolders.cend()),
-             (QSet<QString> {"All Mail", "Drafts", "Important", "Sent Mail", "Spam", "Starred",
-                             "Trash"}));
-    QCOMPARE(QStringList(gmailFolderNames.cbegin() + 1, gmailFolderNames.cend()), systemFolders);
+    QCOMPARE(QStringList(gmailFolderNames.cbegin() + 1, gmailFolderNames.cend()), captions);
     QCOMPARE(gmailFolderNames[0], QStringLiteral("earlier"));
-    QCOMPARE(mailboxLabels, labels);
-    QVERIFY(mailboxLabels.contains(QStringLiteral("Événements")));
-    QVERIFY(mailboxLabels.contains(QStringLiteral("Personal/Receipts")));
-    QVERIFY(mailboxLabels.contains(QStringLiteral("[Gmail]"))); // no slash: a label
+    // Neither "[Gmail]" nor "Personal" (\Noselect), nor a system folder under its own name.
+    QCOMPARE(mailboxLabels, (QStringList {"Événements", "Work", "Personal/Receipts"}));
+    for (int index = 0; index < SystemFolders::Count; ++index) {
+        const SystemFolder folder = SystemFolders::at(index);
+        const QString mailbox = gmailSystemFolders.mailbox(folder);
+        QCOMPARE(mailbox.isEmpty(), captions.at(index).isEmpty());
+        if (mailbox.isEmpty())
+            continue;
+        QVERIFY(mailbox.endsWith(u'/' + captions.at(index)));
+        const QString seeded = QStringLiteral("[Gmail]/") + SystemFolders::designCaption(folder);
+        QCOMPARE(rig.session->GetTotalMessage(mailbox), int(m_server->seedFiles(seeded).size()));
+    }
 }
 
 void tst_clsImapSession::fullRetrievalRaisesOneEventPerMessage()
