@@ -2,6 +2,7 @@
 
 #include "MailMessageSource.h"
 
+#include "imap/FetchFailure.h"
 #include "imap/ImapChannel.h"
 #include "imap/ImapCommand.h"
 #include "imap/MailboxNameCodec.h"
@@ -35,6 +36,24 @@ QStringList listedNames(const ImapReply &reply)
     return names;
 }
 
+ImapComponent::FetchFailureKind kindOf(const FetchFailure &failure)
+{
+    using Kind = ImapComponent::FetchFailureKind;
+    switch (failure.kind) {
+    case FetchFailure::Kind::None:
+        return Kind::None;
+    case FetchFailure::Kind::Message:
+        return Kind::Message;
+    case FetchFailure::Kind::Run:
+        return failure.byServer ? Kind::ServerLimit : Kind::Connection;
+    case FetchFailure::Kind::Stopped:
+        return Kind::Stopped;
+    case FetchFailure::Kind::MailboxEnded:
+        return Kind::MailboxEnded;
+    }
+    return Kind::Connection;
+}
+
 } // namespace
 
 struct ImapComponent::Private
@@ -65,6 +84,7 @@ struct ImapComponent::Private
     bool note(const ImapReply &reply)
     {
         failure = reply.failureText();
+        answered = reply.end == ImapReply::End::Completed || reply.end == ImapReply::End::Refused;
         return reply.isOk();
     }
 
@@ -74,6 +94,8 @@ struct ImapComponent::Private
     bool encrypted = true;
     int port = 993;
     QString failure;
+    FetchFailureKind fetchFailure = FetchFailureKind::None;
+    bool answered = false;
     bool busy = false;
 };
 
@@ -128,6 +150,11 @@ void ImapComponent::setTimeoutMs(int milliseconds)
     d->channel.setTimeoutMs(milliseconds);
 }
 
+void ImapComponent::setReconnectPauses(const QList<int> &milliseconds)
+{
+    d->channel.setReconnectPauses(milliseconds);
+}
+
 void ImapComponent::setFetchAheadLimits(qint64 bufferBytes, int firstWindow, int window)
 {
     d->messages.setFetchAheadLimits(bufferBytes, firstWindow, window);
@@ -174,6 +201,7 @@ int ImapComponent::SignIn(const QString &user, const QString &password)
     return operate(0, [&user, &password](Private &state) {
         if (!ImapCommand::canCarry(user.toUtf8()) || !ImapCommand::canCarry(password.toUtf8())) {
             state.failure = QStringLiteral("a user name or password cannot hold a NUL character");
+            state.answered = true;
             return 0;
         }
         const auto credentials = std::make_shared<PasswordCredentials>(user, password);
@@ -195,13 +223,30 @@ int ImapComponent::MessageCount() const
 
 std::optional<MailMessage> ImapComponent::FetchMessage(int number, bool byUid)
 {
+    // Refused outright (another operation waits): no fetch can get through now.
+    d->fetchFailure = FetchFailureKind::Connection;
     return operate(std::optional<MailMessage>(), [number, byUid](Private &state) {
         if (!state.channel.hasSelection()) {
             state.failure = QStringLiteral("no mailbox is selected");
+            state.fetchFailure = FetchFailureKind::Connection;
             return std::optional<MailMessage>();
         }
-        return state.messages.fetch(number, byUid, state.failure);
+        FetchFailure failure;
+        std::optional<MailMessage> message = state.messages.fetch(number, byUid, failure);
+        state.failure = failure.text;
+        state.fetchFailure = kindOf(failure);
+        return message;
     });
+}
+
+ImapComponent::FetchFailureKind ImapComponent::LastFetchFailure() const
+{
+    return d->fetchFailure;
+}
+
+int ImapComponent::ThrottledCount() const
+{
+    return d->channel.throttledCount();
 }
 
 std::optional<QStringList> ImapComponent::ListFolders(const QString &reference,
@@ -221,6 +266,11 @@ std::optional<QStringList> ImapComponent::ListFolders(const QString &reference,
 QString ImapComponent::FailureText() const
 {
     return d->failure;
+}
+
+bool ImapComponent::ServerAnswered() const
+{
+    return d->answered;
 }
 
 int ImapComponent::CloseConnection()

@@ -34,6 +34,10 @@ public:
     // Points the program at this server (TESSALINE_IMAP_HOST, TESSALINE_CA_FILE).
     void exportToEnvironment() const;
 
+    // Ends every connection of `user` the way an administrator does (the server says BYE);
+    // false when doveadm failed or found no connection.
+    bool kick(const QString &user) const;
+
 private:
     QString m_host;
     int m_port = 0;
@@ -45,4 +49,5 @@ private:
     QString m_quirkyPassword;
     QString m_logFile;
     QString m_seedDir;
+    QString m_dir;
 };
