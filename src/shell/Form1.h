@@ -5,7 +5,6 @@
 #include "MainWindowLink.h"
 #include "ServerOverride.h"
 
-#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -13,13 +12,18 @@
 #include <memory>
 #include <optional>
 
+class ConnectSequence;
+class FilterPanel;
+class FolderChoice;
 class Form1ModeInputs;
 class Form2;
 class Form3;
 class ImapComponent;
+class ProgressDisplay;
 class ResultExport;
 class ResultListModel;
-class Steps;
+class RunSequence;
+class SignInBoxes;
 class WindowPointer;
 class clsImapSession;
 struct MailListing;
@@ -109,61 +113,35 @@ public Q_SLOTS:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The collaborators run the window's numbered steps on its run state and controls.
+    friend class ConnectSequence;
+    friend class FilterPanel;
+    friend class RunSequence;
+
     void connectSignals();
     void watchPointerAreas();
     void connectHelpButton(QPushButton *button);
-    void stopRunningExtraction();
 
-    // Start-up pieces.
-    void loadFolderChoice();
-    void loadRememberedSignIn();
-    void forgetSignInBoxes();
-    void setAutoConnectFromStore();
-
-    // Connection pieces.
-    void connectToServer(Steps &steps);
-    void disconnectFromServer(Steps &steps);
-    void finishDisconnect(Steps &steps);
-    void showServerFolderCaptions();
-    void showDesignFolderCaptions();
-    void loadFiltersFromStore();
-    std::shared_ptr<clsImapSession> newSession();
-
-    // Filter pieces.
-    void runFilterDialog(const QString &location, const std::function<void()> &runDialog,
-                         const std::function<void()> &showStatus);
-    void showLabelFilterStatus();
-    void showCharacterFilterStatus();
-
-    // Run pieces.
-    void requestStop();
-    void setModeFlags(std::optional<ExtractionMode> mode); // nullopt: all clear
-    bool refusedBeforeRun(QPushButton *button, const QString &idleCaption, ExtractionMode mode);
-    void runMode(ExtractionMode mode);
-    QString chosenFolderName() const;
-    void showRunEnd(const clsImapSession *session);
-    void showReadingStatus(const clsImapSession *session);
-    void setStatusText(const QString &text);
-    void resetProgressBar();
-    void showBusy(QWidget *pointerWindow);
-    void showDefaultPointer(QWidget *pointerWindow);
+    void showOptionDialog(const QString &location, const std::function<QWidget &()> &dialog);
     void endProgramWhenIdle();
 
     Form1Controls m_ui;
     ServerOverride m_server;
     WindowPointer *m_pointer = nullptr;
     ResultListModel *m_results = nullptr;
+    std::unique_ptr<ProgressDisplay> m_progress;
+    std::unique_ptr<SignInBoxes> m_signIn;
+    std::unique_ptr<FolderChoice> m_folders;
+    std::unique_ptr<FilterPanel> m_filters;
+    std::unique_ptr<ConnectSequence> m_connection;
+    std::unique_ptr<RunSequence> m_run;
     std::unique_ptr<Form1ModeInputs> m_modeInputs;
     std::unique_ptr<ResultExport> m_export;
     std::unique_ptr<ImapComponent> m_imapComponent;
     std::unique_ptr<Form2> m_form2;
     std::unique_ptr<Form3> m_form3;
-    QPointer<QPushButton> m_runningButton;
-    int m_busyDepth = 0;
-    bool m_connecting = false;
     bool m_closing = false;
     bool m_endRequested = false;
 };

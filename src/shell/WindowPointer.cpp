@@ -5,6 +5,8 @@
 #include <QEvent>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace {
 const char *const RoleProperty = "tessalinePointerRole";
 } // namespace
@@ -37,6 +39,23 @@ void WindowPointer::showDefault()
 {
     m_busy = false;
     apply(Shape::Default);
+}
+
+void WindowPointer::beginBusy(QWidget *pointerWindow)
+{
+    ++m_busyDepth;
+    if (pointerWindow && pointerWindow != m_window)
+        pointerWindow->setCursor(Qt::WaitCursor);
+    showBusy();
+}
+
+void WindowPointer::endBusy(QWidget *pointerWindow)
+{
+    m_busyDepth = std::max(0, m_busyDepth - 1);
+    if (pointerWindow && pointerWindow != m_window)
+        pointerWindow->unsetCursor();
+    if (m_busyDepth == 0)
+        showDefault();
 }
 
 bool WindowPointer::eventFilter(QObject *watched, QEvent *event)

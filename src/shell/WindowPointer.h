@@ -26,6 +26,12 @@ public:
     void showBusy();
     void showDefault();
     bool busy() const { return m_busy; }
+
+    // Busy spans nest (a copy during a run, a run inside a dialog's click): the hourglass stays
+    // until the last one ends. Another window than the main one shows it as well.
+    void beginBusy(QWidget *pointerWindow);
+    void endBusy(QWidget *pointerWindow);
+    bool inBusySpan() const { return m_busyDepth > 0; }
     Shape shape() const { return m_shape; }
     const QCursor &handCursor() const { return m_hand; }
 
@@ -40,4 +46,5 @@ private:
     QCursor m_hand;
     Shape m_shape = Shape::Default;
     bool m_busy = false;
+    int m_busyDepth = 0;
 };

@@ -244,6 +244,7 @@ void tst_Accessibility::progressBarNameFollowsStatusText()
 {
     DovecotFixture fixture;
     fixture.exportToEnvironment();
+    // The window was loaded before the fixture's address was known: point its component there.
     m_window->ImapComponent1()->setServerOverride(ServerOverride::fromEnvironment());
     QProgressBar *bar = m_window->controls().ProgressBar1;
     QCOMPARE(bar->accessibleName(), QStringLiteral("Progress Bar"));

@@ -1,0 +1,106 @@
+#include "ConnectSequence.h"
+
+#include "FilterPanel.h"
+#include "FolderChoice.h"
+#include "Form1.h"
+#include "ImapComponent.h"
+#include "MailRun.h"
+#include "Prompts.h"
+#include "ProgressDisplay.h"
+#include "ResultListModel.h"
+#include "SignInBoxes.h"
+#include "Steps.h"
+#include "WindowPointer.h"
+#include "clsImapSession.h"
+
+#include <QPushButton>
+
+void ConnectSequence::click()
+{
+    if (m_connecting) {
+        // A second click while signing in gives up the sign-in.
+        if (m_window.oSession)
+            m_window.oSession->AbortProcess = true;
+        return;
+    }
+    m_connecting = true;
+    Steps steps(QStringLiteral("Form1.PushButton17_Click"));
+    steps(100, [&] { m_window.m_pointer->beginBusy(&m_window); });
+    if (m_window.m_ui.PushButton17->text() == ConnectCaption)
+        connectToServer(steps);
+    else
+        disconnectFromServer(steps);
+    m_connecting = false;
+    m_window.endProgramWhenIdle();
+}
+
+void ConnectSequence::connectToServer(Steps &steps)
+{
+    steps(102, [&] { m_window.m_progress->setText(QStringLiteral("Connecting to Gmail...")); });
+    if (!m_window.oSession) {
+        steps(104, [&] { m_window.oSession = newSession(); });
+        bool signedIn = false;
+        steps(106, [&] { signedIn = m_window.oSession->Connect(); });
+        if (!signedIn) {
+            finishDisconnect(steps);
+            return;
+        }
+        showConnected(steps);
+    }
+    steps(120, [&] { m_window.m_ui.PushButton17->setText(QStringLiteral("Disconnect")); });
+    steps(122, [&] { m_window.m_pointer->endBusy(&m_window); });
+}
+
+// After a sign-in: the provider's folder names and the stored filters.
+void ConnectSequence::showConnected(Steps &steps)
+{
+    using Filter = FilterPanel::Filter;
+    steps(108, [&] { m_window.oSession->EnumMailFolders(); });
+    steps(110, [&] { m_window.m_folders->showServerCaptions(); });
+    steps(112, [&] { m_window.m_filters->loadStored(); });
+    steps(114, [&] { m_window.m_filters->showStatusIfSet(Filter::Characters); });
+    steps(116, [&] { m_window.m_filters->showStatusIfSet(Filter::Label); });
+    steps(118, [&] { m_window.m_progress->setText(QStringLiteral("Connected to Gmail.")); });
+}
+
+void ConnectSequence::disconnectFromServer(Steps &steps)
+{
+    steps(130,
+          [&] { m_window.m_progress->setText(QStringLiteral("Disconnecting from Gmail...")); });
+    steps(132, [&] { m_window.m_signIn->clearUnlessRemembered(); });
+    steps(134, [&] { m_window.m_imapComponent->CloseConnection(); });
+    finishDisconnect(steps);
+}
+
+// The end of a disconnect, also taken by a failed sign-in.
+void ConnectSequence::finishDisconnect(Steps &steps)
+{
+    steps(136, [&] { m_window.m_results->clear(); });
+    steps(138, [&] { m_window.m_folders->showDesignCaptions(); });
+    steps(140, [&] { m_window.m_ui.PushButton17->setText(ConnectCaption); });
+    steps(142, [&] { m_window.m_signIn->showStoredRememberChoice(); });
+    steps(144, [&] { m_window.oSession.reset(); });
+    steps(146, [&] { m_window.m_filters->showNone(); });
+    steps(148, [&] { m_window.m_progress->setText(QStringLiteral("Disconnected from Gmail.")); });
+    steps(150, [&] { m_window.m_pointer->endBusy(&m_window); });
+}
+
+bool ConnectSequence::connectedElseSay() const
+{
+    if (m_window.isConnected())
+        return true;
+    Prompts::inform(QStringLiteral("Please connect first (Step 1) before using this feature."));
+    return false;
+}
+
+// A session lent the window's component, signed in as the boxes say, reporting to the window.
+std::shared_ptr<clsImapSession> ConnectSequence::newSession() const
+{
+    auto session = MailRun::newSession(m_window.m_imapComponent.get(), m_window.m_signIn->user(),
+                                       m_window.m_signIn->password());
+    QObject::connect(session.get(), &clsImapSession::ScrapProgress, &m_window,
+                     &Form1::oSession_ScrapProgress);
+    QObject::connect(session.get(), &clsImapSession::MailExtractListing, &m_window,
+                     &Form1::oSession_MailExtractListing);
+    return session;
+}

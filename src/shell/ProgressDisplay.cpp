@@ -1,0 +1,45 @@
+#include "ProgressDisplay.h"
+
+#include "Form1Controls.h"
+#include "clsImapSession.h"
+
+#include <QProgressBar>
+
+#include <algorithm>
+
+QString ProgressDisplay::text() const
+{
+    return m_ui.ProgressBar1->format();
+}
+
+void ProgressDisplay::setText(const QString &text) const
+{
+    m_ui.ProgressBar1->setFormat(text);
+    m_ui.ProgressBar1->setAccessibleName(text);
+}
+
+void ProgressDisplay::showIdle() const
+{
+    setText(QStringLiteral("Progress Bar"));
+}
+
+void ProgressDisplay::reset() const
+{
+    showIdle();
+    m_ui.ProgressBar1->setValue(m_ui.ProgressBar1->minimum());
+}
+
+void ProgressDisplay::showPercent(int percent) const
+{
+    QProgressBar *bar = m_ui.ProgressBar1;
+    bar->setMaximum(100);
+    bar->setValue(std::clamp(percent, bar->minimum(), bar->maximum()));
+}
+
+void ProgressDisplay::showReading(const clsImapSession *session) const
+{
+    if (session)
+        setText(QStringLiteral("Reading mail %1 of %2")
+                    .arg(session->CurrentLocation)
+                    .arg(session->MaxRecord));
+}

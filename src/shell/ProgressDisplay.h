@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+class clsImapSession;
+struct Form1Controls;
+
+// The progress bar at the foot of the window, whose text doubles as the window's status line.
+class ProgressDisplay
+{
+public:
+    explicit ProgressDisplay(const Form1Controls &ui) : m_ui(ui) { }
+
+    QString text() const;
+    void setText(const QString &text) const;
+    // "Progress Bar": nothing is going on.
+    void showIdle() const;
+    // The idle text over an empty bar.
+    void reset() const;
+    void showPercent(int percent) const;
+    // "Reading mail n of m". Also shown as each message arrives: a message that comes in one
+    // piece gives no progress report, and a fast run would otherwise never say where it is.
+    void showReading(const clsImapSession *session) const;
+
+private:
+    const Form1Controls &m_ui;
+};

@@ -1,0 +1,199 @@
+#include "RunSequence.h"
+
+#include "BetweenMarkers.h"
+#include "ConnectSequence.h"
+#include "FolderChoice.h"
+#include "Form1.h"
+#include "Form1ModeInputs.h"
+#include "Form2.h"
+#include "LineNumberEntry.h"
+#include "MailListing.h"
+#include "MailRun.h"
+#include "MessageRows.h"
+#include "ProgressDisplay.h"
+#include "Prompts.h"
+#include "ResultListModel.h"
+#include "RunFlags.h"
+#include "StepFailure.h"
+#include "Steps.h"
+#include "WindowPointer.h"
+#include "WindowEvents.h"
+#include "clsImapSession.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+const QString StopCaption = QStringLiteral("Stop");
+
+} // namespace
+
+void RunSequence::startStopClick(QPushButton *button, const QString &idleCaption,
+                                 ExtractionMode mode, const QString &location,
+                                 QWidget *pointerWindow)
+{
+    Steps steps(location);
+    if (button->text() == StopCaption) {
+        steps(100, [&] { requestStop(); });
+        steps(102, [&] { button->setText(idleCaption); });
+        return;
+    }
+    steps(104, [&] { button->setText(StopCaption); });
+    bool refused = false;
+    steps(106, [&] { refused = refusedBeforeRun(button, idleCaption, mode); });
+    if (refused)
+        return;
+    runSteps(steps, button, idleCaption, mode, pointerWindow);
+    m_window.endProgramWhenIdle();
+}
+
+void RunSequence::runSteps(Steps &steps, QPushButton *button, const QString &idleCaption,
+                           ExtractionMode mode, QWidget *pointerWindow)
+{
+    steps(108, [&] { m_window.m_pointer->beginBusy(pointerWindow); });
+    steps(110, [&] {
+        m_window.isStopped = false;
+        m_window.onExtractEmail = true;
+        m_runningButton = button;
+    });
+    steps(112, [&] { setModeFlags(mode); });
+    steps(114, [&] { m_window.m_results->clear(); });
+    steps(116, [&] { runMode(mode); });
+    steps(118, [&] {
+        m_window.m_pointer->endBusy(pointerWindow);
+        m_window.onExtractEmail = false;
+    });
+    steps(120, [&] { button->setText(idleCaption); });
+}
+
+// The checks before a run; a refused click puts its button's caption back.
+bool RunSequence::refusedBeforeRun(QPushButton *button, const QString &idleCaption,
+                                   ExtractionMode mode)
+{
+    if (!m_window.m_connection->connectedElseSay()) {
+        // told to connect first
+    } else if (m_window.onExtractEmail) {
+        // another run is going on: the click only flashed "Stop"
+    } else if (mode == ExtractionMode::Between) {
+        const QString problem =
+            BetweenMarkersProblem(m_window.form2().startMarker(), m_window.form2().endMarker());
+        if (problem.isEmpty())
+            return false;
+        Prompts::inform(problem);
+    } else {
+        return false;
+    }
+    button->setText(idleCaption);
+    return true;
+}
+
+void RunSequence::runMode(ExtractionMode mode)
+{
+    if (mode == ExtractionMode::LineNumber
+        && !IsValidLineNumberEntry(m_window.m_ui.Text5->text())) {
+        Prompts::inform(QStringLiteral("Entry must be number or numbers separated by commas."));
+        return;
+    }
+    m_window.ExtractEmail();
+}
+
+void RunSequence::stopRunning()
+{
+    if (m_window.onExtractEmail && m_runningButton && m_runningButton->text() == StopCaption)
+        m_runningButton->click();
+}
+
+void RunSequence::extractEmail()
+{
+    Steps steps(QStringLiteral("Form1.ExtractEmail"));
+    QString folderName;
+    std::shared_ptr<clsImapSession> session; // kept to the end, even if a Disconnect drops it
+    bool signedIn = true;
+    steps(100, [&] {
+        m_window.m_pointer->beginBusy(&m_window);
+        m_window.isStopped = false;
+    });
+    steps(102, [&] { folderName = m_window.m_folders->chosenFolderName(m_window.LabelFilter); });
+    steps(104, [&] { m_window.m_results->clear(); });
+    steps(106, [&] { signedIn = connectIfNeeded(session); });
+    if (signedIn) {
+        steps(108, [&] { MailRun::countFolder(*session, folderName); });
+        steps(110, [&] {
+            if (!MailRun::readFolder(*session, folderName)) {
+                Prompts::inform(QStringLiteral("There are no emails in the Folder you selected."));
+                suppressDoneNotice = true;
+            }
+        });
+    }
+    steps(112, [&] {
+        m_window.oSession.reset();
+        m_window.m_progress->reset();
+        m_window.m_pointer->endBusy(&m_window);
+    });
+    steps(114, [&] { showRunEnd(session.get()); });
+}
+
+// Signs in first when no session is open (a run without a connect); false if that failed.
+bool RunSequence::connectIfNeeded(std::shared_ptr<clsImapSession> &session)
+{
+    bool signedIn = true;
+    if (!m_window.oSession) {
+        m_window.oSession = m_window.m_connection->newSession();
+        suppressDoneNotice = false;
+        signedIn = m_window.oSession->Connect();
+        if (!signedIn)
+            suppressDoneNotice = true;
+    }
+    session = m_window.oSession;
+    return signedIn;
+}
+
+// "Done.", unless the run lost its connection part-way: then where it was lost, so a short list
+// is never taken for a complete one.
+void RunSequence::showRunEnd(const clsImapSession *session)
+{
+    m_window.m_results->flushPendingRows();
+    if (session && session->ConnectionLost()) {
+        Prompts::inform(QStringLiteral("Connection lost at message %1 of %2.")
+                            .arg(session->ConnectionLostAt())
+                            .arg(session->MaxRecord));
+        return;
+    }
+    if (!suppressDoneNotice)
+        Prompts::inform(QStringLiteral("Done."));
+}
+
+void RunSequence::extractListing(MailListing &listing, const clsImapSession *session)
+{
+    const QString location = QStringLiteral("Form1.oSession_MailExtractListing");
+    Steps steps(location);
+    steps(100, [&] { m_window.m_progress->showReading(session); });
+    const std::optional<ExtractionMode> mode = m_window.activeMode();
+    if (!mode)
+        return;
+    ExtractionHooks hooks;
+    hooks.letEventsRun = LetWindowProcessEvents;
+    hooks.reportFailure = [&](const StepFailure &failure) {
+        ShowErrorReport(ErrorReportText(failure.description(), location, 102));
+    };
+    steps(102,
+          [&] { ExtractRows(listing, *mode, *m_window.m_modeInputs, *m_window.m_results, hooks); });
+}
+
+void RunSequence::requestStop()
+{
+    m_window.isStopped = true;
+    if (m_window.oSession)
+        m_window.oSession->AbortProcess = true;
+}
+
+void RunSequence::setModeFlags(std::optional<ExtractionMode> mode)
+{
+    m_window.mExtractAllEmailData = mode == ExtractionMode::AllEmailData;
+    m_window.mExtractAllEmailDataContaining = mode == ExtractionMode::Containing;
+    m_window.mExtractAllEmailDataContaininglist = mode == ExtractionMode::ContainingList;
+    m_window.mExtractAllEmailDataNotContaining = mode == ExtractionMode::NotContaining;
+    m_window.mExtractAllEmailDataStartsWith = mode == ExtractionMode::Between;
+    m_window.mExtractAllEmailDataLineNumber = mode == ExtractionMode::LineNumber;
+}
