@@ -23,8 +23,7 @@ void MailMessageSource::setFetchAheadLimits(qint64 bufferBytes, int firstWindow,
     m_ahead->setLimits({bufferBytes, firstWindow, window});
 }
 
-std::optional<MailMessage> MailMessageSource::fetch(int number, bool byUid,
-                                                    FetchFailure &failure)
+std::optional<MailMessage> MailMessageSource::fetch(int number, bool byUid, FetchFailure &failure)
 {
     failure = FetchFailure();
     int reconnects = 0; // shared by every try at this one message

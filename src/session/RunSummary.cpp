@@ -43,9 +43,9 @@ void RunSummary::noteMailboxEnded(int number, const QString &reason)
     m_reason = reason;
 }
 
-QString RunSummary::text() const
+QString RunSummary::text(const QString &afterStop) const
 {
-    const QString parts[] {endText(), skippedText()};
+    const QString parts[] {endText(afterStop), skippedText()};
     QStringList lines;
     for (const QString &part : parts) {
         if (!part.isEmpty())
@@ -54,15 +54,16 @@ QString RunSummary::text() const
     return lines.join(u'\n');
 }
 
-QString RunSummary::endText() const
+QString RunSummary::endText(const QString &afterStop) const
 {
+    const QString after = afterStop.isEmpty() ? QString() : u' ' + afterStop;
     switch (m_end) {
     case End::Complete:
         return {};
     case End::Stopped:
         return (m_byServer ? QStringLiteral("Gmail stopped the run at message %1 of %2: %3")
                            : QStringLiteral("The run stopped at message %1 of %2: %3"))
-            .arg(number(m_endedAt), number(m_total), sentence(m_reason));
+            .arg(number(m_endedAt), number(m_total), sentence(m_reason) + after);
     case End::MailboxEnded:
         return QStringLiteral("The folder ended at message %1, though the server counted %2: %3")
             .arg(number(m_endedAt - 1), number(m_total), sentence(m_reason));

@@ -38,10 +38,11 @@ public:
     QString reason() const { return m_reason; }
 
     // What the user is told instead of "Done."; empty for a complete run without skips.
-    QString text() const;
+    // `afterStop` follows the reason a run stopped (where its rows are).
+    QString text(const QString &afterStop = {}) const;
 
 private:
-    QString endText() const;
+    QString endText(const QString &afterStop) const;
     QString skippedText() const;
 
     int m_total = 0;

@@ -180,8 +180,7 @@ bool clsImapSession::Connect()
     if (d->lastStatus == 1)
         return true;
     // A connection that drops during sign-in says nothing about the password.
-    d->failedStep =
-        eventComponent().ServerAnswered() ? FailedStep::SignIn : FailedStep::Connection;
+    d->failedStep = eventComponent().ServerAnswered() ? FailedStep::SignIn : FailedStep::Connection;
     GetLastError();
     return false;
 }

@@ -421,10 +421,9 @@ void tst_ImapComponent::refusalThatRepeatsEndsTheRun_data()
             + Script {FakeImapServer::textRequest(5, {1, 2, 3}),
                       "S: a5 NO Account exceeded command or bandwidth limits."}
         << QByteArray("NO Account exceeded command or bandwidth limits.");
-    QTest::newRow("text, an alert")
-        << structures(4, 1, 3)
+    QTest::newRow("text, an alert") << structures(4, 1, 3)
             + Script {FakeImapServer::textRequest(5, {1, 2, 3}), "S: a5 NO [ALERT] Try later"}
-        << QByteArray("NO [ALERT] Try later");
+                                    << QByteArray("NO [ALERT] Try later");
 }
 
 void tst_ImapComponent::refusalThatRepeatsEndsTheRun()
@@ -451,11 +450,12 @@ void tst_ImapComponent::messageLeftOutOrRefusedIsTriedOnItsOwn_data()
     QTest::addColumn<Script>("batches");
     QTest::addColumn<QByteArray>("singleReply");
     QTest::addColumn<QString>("failure");
-    Script describedTwo = FakeImapServer::structureExchange(4, 1, 3, {{1, message(1)}, {3, message(3)}});
+    Script describedTwo =
+        FakeImapServer::structureExchange(4, 1, 3, {{1, message(1)}, {3, message(3)}});
     const Script textOfTwo = FakeImapServer::textExchange(5, {{1, message(1)}, {3, message(3)}});
-    QTest::newRow("structures: left out of an OK") << describedTwo + textOfTwo
-                                                   << QByteArray("S: a6 OK Fetch completed")
-                                                   << QStringLiteral("the server sent no content for message 2");
+    QTest::newRow("structures: left out of an OK")
+        << describedTwo + textOfTwo << QByteArray("S: a6 OK Fetch completed")
+        << QStringLiteral("the server sent no content for message 2");
     describedTwo.last() = "S: a4 NO Some messages could not be fetched";
     QTest::newRow("structures: refused")
         << describedTwo + textOfTwo << QByteArray("S: a6 NO Message unavailable")

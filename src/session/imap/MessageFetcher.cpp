@@ -39,7 +39,7 @@ MessageFetcher::Result MessageFetcher::fetch(qint64 number, bool byUid, int &rec
             return result;
         }
     }
-    result.failure =
-        FetchFailure::ofMessage(QStringLiteral("the server sent no content for message %1").arg(number));
+    result.failure = FetchFailure::ofMessage(
+        QStringLiteral("the server sent no content for message %1").arg(number));
     return result;
 }
