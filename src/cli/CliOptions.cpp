@@ -237,5 +237,6 @@ QString CliUsageText()
         "       tessaline-cli --list-folders ...connection options...\n"
         "       tessaline-cli --version | --help\n"
         "exit status: 0 done, 1 rows not written, 2 usage error, 3 sign-in failed,\n"
-        "             4 folder cannot be selected, 5 connection or TLS failure, 130 interrupted\n");
+        "             4 folder cannot be selected, 5 connection or TLS failure,\n"
+        "             6 stopped part-way (--output left as it was), 130 interrupted\n");
 }

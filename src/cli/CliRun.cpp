@@ -208,11 +208,27 @@ ExitCode CliRun::extract()
         return Fail(ExitCode::Failed, destination.errorText());
     const ExitCode read = readFolder(folderName, rows);
     m_progress->finish();
-    if (read != ExitCode::Success)
+    return keepOrFinish(read, rows, destination);
+}
+
+// Only a complete run replaces an output file. A run that stopped part-way has already streamed
+// its rows to standard output, if that is where they go; the comma-delimited table, written at
+// the end, goes out there too. A named file is left as it was and the rows are dropped.
+ExitCode CliRun::keepOrFinish(ExitCode read, CliRowSink &rows, ResultDestination &destination)
+{
+    const bool partial = read == ExitCode::StoppedPartWay;
+    if (read != ExitCode::Success && !partial)
         return read;
+    if (partial && !destination.isStandardOutput()) {
+        PrintLine(stderr,
+                  QStringLiteral("%1 was left as it was; the rows read before the stop were not "
+                                 "kept (without --output they go to standard output)")
+                      .arg(m_options.outputPath));
+        return read;
+    }
     if (!rows.finish())
         return Fail(ExitCode::Failed, destination.errorText());
-    return ExitCode::Success;
+    return read;
 }
 
 // The caption names a system folder by its flag or a listed mailbox: the server's listing says
@@ -251,9 +267,12 @@ ExitCode CliRun::readFolder(const QString &folderName, CliRowSink &rows)
         QObject::connect(m_session.get(), &clsImapSession::ScrapProgress, [this](int &) {
             m_progress->show(m_session->CurrentLocation, m_session->MaxRecord);
         });
+    const QMetaObject::Connection slowing = QObject::connect(
+        m_session.get(), &clsImapSession::ServerSlowing, [this] { noteSlowing(); });
     const bool read = MailRun::readFolder(*m_session, folderName);
     QObject::disconnect(listing);
     QObject::disconnect(progress);
+    QObject::disconnect(slowing);
     if (!read) {
         if (!m_options.quiet)
             PrintLine(stderr, QStringLiteral("There are no emails in the Folder you selected."));
@@ -263,9 +282,19 @@ ExitCode CliRun::readFolder(const QString &folderName, CliRowSink &rows)
         return ExitCode::Interrupted;
     if (m_session->LastFailedStep() != clsImapSession::FailedStep::None)
         return sessionFailure(folderName);
-    if (m_session->ConnectionLost())
-        return connectionLost();
-    return ExitCode::Success;
+    return summaryOfRun();
+}
+
+// The progress line says so while it is shown; otherwise one line on standard error.
+void CliRun::noteSlowing()
+{
+    const QString note = QStringLiteral("Gmail is slowing down this connection");
+    m_progress->setNote(note);
+    m_progress->show(m_session->CurrentLocation, m_session->MaxRecord);
+    if (m_slowingTold || m_options.quiet || ShowsProgress(m_options))
+        return;
+    m_slowingTold = true;
+    PrintLine(stderr, QStringLiteral("note: %1").arg(note));
 }
 
 void CliRun::addRows(MailListing &message, CliRowSink &rows)
@@ -318,11 +347,18 @@ ExitCode CliRun::sessionFailure(const QString &folderName) const
     return Fail(ExitCode::Failed, QStringLiteral("the session failed: %1").arg(reason));
 }
 
-ExitCode CliRun::connectionLost() const
+// Every line of the run's summary on standard error: why it stopped, and which messages gave
+// no rows. A folder that ended before its count is a note, and the run counts as complete.
+ExitCode CliRun::summaryOfRun() const
 {
-    return Fail(ExitCode::ConnectionFailed,
-                QStringLiteral("the connection was lost at message %1 of %2: %3")
-                    .arg(m_session->ConnectionLostAt())
-                    .arg(m_session->MaxRecord)
-                    .arg(m_component->FailureText()));
+    const RunSummary &summary = m_session->LastRunSummary();
+    const QString text = summary.text();
+    if (!summary.hasGaps()) {
+        if (!text.isEmpty() && !m_options.quiet)
+            PrintLine(stderr, QStringLiteral("note: %1").arg(text));
+        return ExitCode::Success;
+    }
+    for (const QString &line : text.split(u'\n'))
+        PrintLine(stderr, line);
+    return ExitCode::StoppedPartWay;
 }

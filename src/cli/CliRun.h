@@ -15,6 +15,7 @@ class ImapComponent;
 class clsImapSession;
 class CliRowSink;
 class ProgressLine;
+class ResultDestination;
 struct MailListing;
 
 // One invocation of tessaline-cli: the same session, retrieval loop and row modes as the window,
@@ -40,7 +41,9 @@ private:
     ExitCode readFolder(const QString &folderName, CliRowSink &rows);
     void addRows(MailListing &listing, CliRowSink &rows);
     ExitCode sessionFailure(const QString &folderName) const;
-    ExitCode connectionLost() const;
+    ExitCode summaryOfRun() const;
+    ExitCode keepOrFinish(ExitCode read, CliRowSink &rows, ResultDestination &destination);
+    void noteSlowing();
     void giveUpWhenInterrupted();
     void warnOnce(const QString &text);
 
@@ -50,4 +53,5 @@ private:
     std::shared_ptr<clsImapSession> m_session;
     std::unique_ptr<ProgressLine> m_progress;
     bool m_warned = false;
+    bool m_slowingTold = false;
 };

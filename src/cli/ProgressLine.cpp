@@ -24,7 +24,9 @@ void ProgressLine::show(int current, int total)
 {
     if (!m_enabled)
         return;
-    const QString text = QStringLiteral("Reading mail %1 of %2").arg(current).arg(total);
+    QString text = QStringLiteral("Reading mail %1 of %2").arg(current).arg(total);
+    if (!m_note.isEmpty())
+        text += QStringLiteral(" (%1)").arg(m_note);
     if (text == m_shown)
         return;
     // Blanks cover what a longer earlier text left behind.

@@ -12,6 +12,8 @@ public:
     Q_DISABLE_COPY_MOVE(ProgressLine)
 
     void show(int current, int total);
+    // Said after the count from now on (the server slowing down).
+    void setNote(const QString &note) { m_note = note; }
     // Ends the line so that later messages start on a fresh one.
     void finish();
 
@@ -22,4 +24,5 @@ public:
 private:
     bool m_enabled;
     QString m_shown;
+    QString m_note;
 };

@@ -3,6 +3,7 @@
 #include "MailMessageSource.h"
 #include "SystemFolders.h"
 
+#include "imap/FetchFailure.h"
 #include "imap/ImapChannel.h"
 #include "imap/ImapCommand.h"
 #include "imap/MailboxNameCodec.h"
@@ -53,6 +54,24 @@ FolderListing listedFolders(const ImapReply &reply)
     return folders;
 }
 
+ImapComponent::FetchFailureKind kindOf(const FetchFailure &failure)
+{
+    using Kind = ImapComponent::FetchFailureKind;
+    switch (failure.kind) {
+    case FetchFailure::Kind::None:
+        return Kind::None;
+    case FetchFailure::Kind::Message:
+        return Kind::Message;
+    case FetchFailure::Kind::Run:
+        return failure.byServer ? Kind::ServerLimit : Kind::Connection;
+    case FetchFailure::Kind::Stopped:
+        return Kind::Stopped;
+    case FetchFailure::Kind::MailboxEnded:
+        return Kind::MailboxEnded;
+    }
+    return Kind::Connection;
+}
+
 } // namespace
 
 struct ImapComponent::Private
@@ -83,6 +102,7 @@ struct ImapComponent::Private
     bool note(const ImapReply &reply)
     {
         failure = reply.failureText();
+        answered = reply.end == ImapReply::End::Completed || reply.end == ImapReply::End::Refused;
         return reply.isOk();
     }
 
@@ -92,6 +112,8 @@ struct ImapComponent::Private
     bool encrypted = true;
     int port = 993;
     QString failure;
+    FetchFailureKind fetchFailure = FetchFailureKind::None;
+    bool answered = false;
     bool busy = false;
 };
 
@@ -146,6 +168,11 @@ void ImapComponent::setTimeoutMs(int milliseconds)
     d->channel.setTimeoutMs(milliseconds);
 }
 
+void ImapComponent::setReconnectPauses(const QList<int> &milliseconds)
+{
+    d->channel.setReconnectPauses(milliseconds);
+}
+
 void ImapComponent::setFetchAheadLimits(qint64 bufferBytes, int firstWindow, int window)
 {
     d->messages.setFetchAheadLimits(bufferBytes, firstWindow, window);
@@ -191,6 +218,7 @@ int ImapComponent::SignIn(const QString &user, const QString &password)
     return operate(0, [&user, &password](Private &state) {
         if (!ImapCommand::canCarry(user.toUtf8()) || !ImapCommand::canCarry(password.toUtf8())) {
             state.failure = QStringLiteral("a user name or password cannot hold a NUL character");
+            state.answered = true;
             return 0;
         }
         const auto credentials = std::make_shared<PasswordCredentials>(user, password);
@@ -219,13 +247,30 @@ int ImapComponent::MessageCount() const
 
 std::optional<MailMessage> ImapComponent::FetchMessage(int number, bool byUid)
 {
+    // Refused outright (another operation waits): no fetch can get through now.
+    d->fetchFailure = FetchFailureKind::Connection;
     return operate(std::optional<MailMessage>(), [number, byUid](Private &state) {
         if (!state.channel.hasSelection()) {
             state.failure = QStringLiteral("no mailbox is selected");
+            state.fetchFailure = FetchFailureKind::Connection;
             return std::optional<MailMessage>();
         }
-        return state.messages.fetch(number, byUid, state.failure);
+        FetchFailure failure;
+        std::optional<MailMessage> message = state.messages.fetch(number, byUid, failure);
+        state.failure = failure.text;
+        state.fetchFailure = kindOf(failure);
+        return message;
     });
+}
+
+ImapComponent::FetchFailureKind ImapComponent::LastFetchFailure() const
+{
+    return d->fetchFailure;
+}
+
+int ImapComponent::ThrottledCount() const
+{
+    return d->channel.throttledCount();
 }
 
 std::optional<FolderListing> ImapComponent::ListFolders(const QString &reference,
@@ -245,6 +290,11 @@ std::optional<FolderListing> ImapComponent::ListFolders(const QString &reference
 QString ImapComponent::FailureText() const
 {
     return d->failure;
+}
+
+bool ImapComponent::ServerAnswered() const
+{
+    return d->answered;
 }
 
 int ImapComponent::CloseConnection()

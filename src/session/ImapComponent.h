@@ -47,16 +47,34 @@ public:
     // Messages asked for in order are fetched ahead, and only their text parts: the HTML part of
     // a message that has a plain one too only after SetFetchHtmlBodies(true).
     std::optional<MailMessage> FetchMessage(int number, bool byUid);
+    // Why the last FetchMessage gave no message, and whether the next would fare any better.
+    enum class FetchFailureKind {
+        None,
+        Message, // tied to that one message (refused, left out, unreadable): skip it
+        ServerLimit, // the server refused for a reason that repeats (a daily limit, an alert)
+        Connection, // lost for good, timed out, or an unreadable reply: nothing more will come
+        Stopped, // a stop request
+        MailboxEnded, // the server holds no message from that number on, whatever it counted
+    };
+    FetchFailureKind LastFetchFailure() const;
+    // How many replies so far said the server is slowing this connection down.
+    int ThrottledCount() const;
     void SetFetchHtmlBodies(bool fetch);
     // The mailboxes in server order, names decoded; nullopt when the listing failed.
     std::optional<FolderListing> ListFolders(const QString &reference, const QString &pattern);
     QString FailureText() const;
+    // The last operation that failed was refused (the server's NO or BAD, or nothing to sign in
+    // with) rather than failing on the way: no connection, a dropped one, a timeout, an
+    // unreadable reply.
+    bool ServerAnswered() const;
     int CloseConnection();
 
     // Another server than the one OpenHost names (tests, the demo, the command line's --host).
     void setServerOverride(const ServerOverride &server);
     // Longest wait without a byte from the server.
     void setTimeoutMs(int milliseconds);
+    // The pauses before the first, second and third reconnect (2, 4 and 8 seconds unless set).
+    void setReconnectPauses(const QList<int> &milliseconds);
     // How far ahead messages are fetched: bytes held, and body structures asked for at a time.
     void setFetchAheadLimits(qint64 bufferBytes, int firstWindow, int window);
 

@@ -10,6 +10,7 @@
 class ImapChannel;
 class MessageFetcher;
 class MessagePrefetcher;
+struct FetchFailure;
 struct FetchedMessage;
 
 // The messages of the selected mailbox as MailMessages: fetched ahead, only their text sections,
@@ -23,16 +24,17 @@ public:
     Q_DISABLE_COPY_MOVE(MailMessageSource)
 
     // nullopt with `failure` set when the message could not be fetched or read.
-    std::optional<MailMessage> fetch(int number, bool byUid, QString &failure);
+    std::optional<MailMessage> fetch(int number, bool byUid, FetchFailure &failure);
     void setFetchHtmlBodies(bool fetch);
     void setFetchAheadLimits(qint64 bufferBytes, int firstWindow, int window);
 
 private:
-    std::optional<MailMessage> fetchWhole(int number, bool byUid, QString &failure);
+    std::optional<MailMessage> fetchWhole(int number, bool byUid, int &reconnects,
+                                          FetchFailure &failure);
     std::optional<MailMessage> readFetched(const FetchedMessage &fetched, int number,
-                                           QString &failure);
+                                           int &reconnects, FetchFailure &failure);
     static std::optional<MailMessage> readWhole(const QByteArray &raw, int number,
-                                                QString &failure);
+                                                FetchFailure &failure);
 
     std::unique_ptr<MessageFetcher> m_whole;
     std::unique_ptr<MessagePrefetcher> m_ahead;

@@ -11,6 +11,7 @@
 #include "StepFailure.h"
 #include "WindowEvents.h"
 
+#include <QLocale>
 #include <QRegularExpression>
 
 #include <cstdint>
@@ -63,8 +64,9 @@ struct clsImapSession::Private
     QMetaObject::Connection abortCheck;
     QMetaObject::Connection percentDone;
     int lastStatus = 0;
-    int connectionLostAt = 0;
     FailedStep failedStep = FailedStep::None;
+    RunSummary summary;
+    int throttledSeen = 0;
 };
 
 clsImapSession::clsImapSession() : d(std::make_unique<Private>()) { }
@@ -97,12 +99,17 @@ clsImapSession::FailedStep clsImapSession::LastFailedStep() const
 
 bool clsImapSession::ConnectionLost() const
 {
-    return d->connectionLostAt != 0;
+    return d->summary.end() == RunSummary::End::Stopped && !d->summary.stoppedByServer();
 }
 
 int clsImapSession::ConnectionLostAt() const
 {
-    return d->connectionLostAt;
+    return ConnectionLost() ? d->summary.endedAt() : 0;
+}
+
+const RunSummary &clsImapSession::LastRunSummary() const
+{
+    return d->summary;
 }
 
 void clsImapSession::releaseEvents()
@@ -160,7 +167,8 @@ bool clsImapSession::Connect()
                                 : eventComponent().SignIn(Username, Password);
     if (d->lastStatus == 1)
         return true;
-    d->failedStep = FailedStep::SignIn;
+    // A connection that drops during sign-in says nothing about the password.
+    d->failedStep = eventComponent().ServerAnswered() ? FailedStep::SignIn : FailedStep::Connection;
     GetLastError();
     return false;
 }
@@ -279,7 +287,6 @@ void clsImapSession::AppendErrorLog()
 
 bool clsImapSession::signInAndSelect(const QString &folderName)
 {
-    d->connectionLostAt = 0;
     if (!Connect()) {
         Prompts::inform(QStringLiteral("Connection failed. Check username and password."));
         return false;
@@ -299,68 +306,108 @@ std::optional<MailMessage> clsImapSession::fetchAndLog(int number)
     return message;
 }
 
-// A missing message is skipped, but two causes must end the loop instead of letting it run on
-// to the last number as if the run were complete: a stop request (the component gives up every
-// fetch while it is set) and a connection that the component could not restore. Selecting the
-// mailbox again tells a refused message from a dead connection.
-bool clsImapSession::stopAfterFailedFetch(const QString &folderName, int number)
+// A message that failed for a reason of its own is skipped and noted; any other failure ends
+// the loop where it happened, so that a short list is never taken for a complete one. The
+// component has already tried the message on its own and reconnected where that could help:
+// asking the server again here would only repeat the failure.
+bool clsImapSession::stopAfterFailedFetch(int number)
 {
     if (AbortProcess)
         return true;
-    if (eventComponent().OpenMailbox(folderName) == 1)
+    const ImapComponent &component = eventComponent();
+    const QString reason = component.FailureText();
+    switch (component.LastFetchFailure()) {
+    case ImapComponent::FetchFailureKind::Message:
+        d->summary.noteSkipped(number, reason);
         return false;
-    d->connectionLostAt = number;
+    case ImapComponent::FetchFailureKind::Stopped:
+        return true;
+    case ImapComponent::FetchFailureKind::MailboxEnded:
+        d->summary.noteMailboxEnded(number, reason);
+        return true;
+    case ImapComponent::FetchFailureKind::ServerLimit:
+        d->summary.noteStopped(number, reason, true);
+        return true;
+    case ImapComponent::FetchFailureKind::None:
+    case ImapComponent::FetchFailureKind::Connection:
+        break;
+    }
+    d->summary.noteStopped(number, reason, false);
     return true;
+}
+
+// Messages deleted elsewhere since the count: the numbers past the folder's end hold nothing.
+bool clsImapSession::stopAtMailboxEnd(int number)
+{
+    const int count = eventComponent().MessageCount();
+    if (number <= count)
+        return false;
+    d->summary.noteMailboxEnded(
+        number, QStringLiteral("the folder now holds %1 messages").arg(QLocale().toString(count)));
+    return true;
+}
+
+void clsImapSession::noteThrottling()
+{
+    const int throttled = eventComponent().ThrottledCount();
+    if (throttled == d->throttledSeen)
+        return;
+    d->throttledSeen = throttled;
+    Q_EMIT ServerSlowing();
+}
+
+// The loop both retrievals share: every message from CurrentLocation to MaxRecord handed to
+// `use`, until a stop request or a failure that would repeat.
+void clsImapSession::readMessages(const QString &folderName,
+                                  const std::function<void(int, const MailMessage &)> &use)
+{
+    d->summary = RunSummary(MaxRecord);
+    if (!signInAndSelect(folderName)) {
+        d->summary.noteStopped(CurrentLocation, eventComponent().FailureText(), false);
+        return;
+    }
+    d->throttledSeen = eventComponent().ThrottledCount();
+    const qint64 last = MaxRecord;
+    for (qint64 number = CurrentLocation; number <= last; ++number) {
+        LetWindowProcessEvents();
+        CurrentLocation = int(number);
+        if (stopAtMailboxEnd(int(number)))
+            return;
+        const std::optional<MailMessage> message = fetchAndLog(CurrentLocation);
+        noteThrottling();
+        if (!message) {
+            if (stopAfterFailedFetch(int(number)))
+                return;
+            continue;
+        }
+        if (AbortProcess)
+            return;
+        use(int(number), *message);
+        LetWindowProcessEvents();
+    }
 }
 
 void clsImapSession::StartMailExtraction(const QString &FolderName)
 {
     const auto self = shared_from_this();
-    if (!signInAndSelect(FolderName))
-        return;
-    const qint64 last = MaxRecord;
-    for (qint64 number = CurrentLocation; number <= last; ++number) {
-        LetWindowProcessEvents();
-        CurrentLocation = int(number);
-        const std::optional<MailMessage> message = fetchAndLog(CurrentLocation);
-        if (!message) {
-            if (stopAfterFailedFetch(FolderName, int(number)))
-                return;
-            continue;
-        }
-        if (AbortProcess)
-            return;
+    readMessages(FolderName, [this](int number, const MailMessage &message) {
         // The handler gets a copy of the number: changing it cannot move the loop.
-        MailListing listing = MailListing::fromMessage(*message, int(number));
+        MailListing listing = MailListing::fromMessage(message, number);
         Q_EMIT MailExtractListing(listing);
-        LetWindowProcessEvents();
-    }
+    });
 }
 
 void clsImapSession::StartExtraction(const QString &FolderName, const QString &ExtractType)
 {
     const auto self = shared_from_this();
-    if (!signInAndSelect(FolderName))
-        return;
-    const qint64 last = MaxRecord;
-    for (qint64 number = CurrentLocation; number <= last; ++number) {
-        CurrentLocation = int(number);
-        const std::optional<MailMessage> message = fetchAndLog(CurrentLocation);
-        if (!message) {
-            if (stopAfterFailedFetch(FolderName, int(number)))
-                return;
-            continue;
-        }
-        if (AbortProcess)
-            return;
+    readMessages(FolderName, [this, &ExtractType](int, const MailMessage &message) {
         if (ExtractType.contains(QStringLiteral("FROM")))
-            scrapeAddresses(message->from);
+            scrapeAddresses(message.from);
         if (ExtractType.contains(QStringLiteral("SUBJECT")))
-            scrapeAddresses(message->subject);
+            scrapeAddresses(message.subject);
         if (ExtractType.contains(QStringLiteral("BODY")))
-            scrapeAddresses(message->plainTextBody);
-        LetWindowProcessEvents();
-    }
+            scrapeAddresses(message.plainTextBody);
+    });
 }
 
 void clsImapSession::scrapeAddresses(const QString &text)

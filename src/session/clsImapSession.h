@@ -2,6 +2,7 @@
 
 #include "ListedFolder.h"
 #include "MailListing.h"
+#include "RunSummary.h"
 #include "SystemFolders.h"
 
 #include <QObject>
@@ -10,6 +11,7 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -70,6 +72,8 @@ public:
     bool ConnectionLost() const;
     // The sequence number whose fetch found the connection gone; 0 when it was not lost.
     int ConnectionLostAt() const;
+    // How the last retrieval loop ended: messages skipped and why, where and why it stopped.
+    const RunSummary &LastRunSummary() const;
 
     // Handlers of the lent component's events, connected by every component-using method.
     void ImapComponent1_AbortCheck(int &abort);
@@ -79,6 +83,8 @@ Q_SIGNALS:
     void ScrapAddressListing(const QString &EmailAddress);
     void MailExtractListing(MailListing &listing);
     void ScrapProgress(int &percent);
+    // The server said it is slowing this connection down; the run goes on.
+    void ServerSlowing();
 
 private:
     clsImapSession();
@@ -88,8 +94,12 @@ private:
     void releaseEvents();
     std::optional<FolderListing> listAndSortFolders();
     bool signInAndSelect(const QString &folderName);
+    void readMessages(const QString &folderName,
+                      const std::function<void(int, const MailMessage &)> &use);
     std::optional<MailMessage> fetchAndLog(int number);
-    bool stopAfterFailedFetch(const QString &folderName, int number);
+    bool stopAfterFailedFetch(int number);
+    bool stopAtMailboxEnd(int number);
+    void noteThrottling();
     void scrapeAddresses(const QString &text);
 
     struct Private;

@@ -157,5 +157,7 @@ std::shared_ptr<clsImapSession> ConnectSequence::newSession()
                      &Form1::oSession_ScrapProgress);
     QObject::connect(session.get(), &clsImapSession::MailExtractListing, &m_window,
                      &Form1::oSession_MailExtractListing);
+    QObject::connect(session.get(), &clsImapSession::ServerSlowing, &m_window,
+                     [window = &m_window] { window->m_progress->showServerSlowing(); });
     return session;
 }

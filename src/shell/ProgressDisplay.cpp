@@ -23,8 +23,15 @@ void ProgressDisplay::showIdle() const
     setText(QStringLiteral("Progress Bar"));
 }
 
-void ProgressDisplay::reset() const
+namespace {
+
+const QString ServerSlowingText = QStringLiteral("Gmail is slowing down this connection");
+
+} // namespace
+
+void ProgressDisplay::reset()
 {
+    m_serverSlowing = false;
     showIdle();
     m_ui.ProgressBar1->setValue(m_ui.ProgressBar1->minimum());
 }
@@ -38,8 +45,18 @@ void ProgressDisplay::showPercent(int percent) const
 
 void ProgressDisplay::showReading(const clsImapSession *session) const
 {
-    if (session)
-        setText(QStringLiteral("Reading mail %1 of %2")
-                    .arg(session->CurrentLocation)
-                    .arg(session->MaxRecord));
+    if (!session)
+        return;
+    QString text = QStringLiteral("Reading mail %1 of %2")
+                       .arg(session->CurrentLocation)
+                       .arg(session->MaxRecord);
+    if (m_serverSlowing)
+        text += QStringLiteral(" (%1)").arg(ServerSlowingText);
+    setText(text);
+}
+
+void ProgressDisplay::showServerSlowing()
+{
+    m_serverSlowing = true;
+    setText(ServerSlowingText);
 }

@@ -15,13 +15,17 @@ public:
     void setText(const QString &text) const;
     // "Progress Bar": nothing is going on.
     void showIdle() const;
-    // The idle text over an empty bar.
-    void reset() const;
+    // The idle text over an empty bar; forgets a slowing server.
+    void reset();
     void showPercent(int percent) const;
     // "Reading mail n of m". Also shown as each message arrives: a message that comes in one
     // piece gives no progress report, and a fast run would otherwise never say where it is.
     void showReading(const clsImapSession *session) const;
+    // The server said it is slowing the connection down: said now, and after every count
+    // until the next reset.
+    void showServerSlowing();
 
 private:
     const Form1Controls &m_ui;
+    bool m_serverSlowing = false;
 };

@@ -162,15 +162,16 @@ bool RunSequence::connectIfNeeded(std::shared_ptr<clsImapSession> &session)
     return signedIn;
 }
 
-// "Done.", unless the run lost its connection part-way: then where it was lost, so a short list
-// is never taken for a complete one.
+// "Done.", unless the run stopped part-way, skipped messages or found the folder shorter than
+// counted: then how far it got and why, so that a short list is never taken for a complete one.
 void RunSequence::showRunEnd(const clsImapSession *session)
 {
     m_window.m_results->flushPendingRows();
-    if (session && session->ConnectionLost()) {
-        Prompts::inform(QStringLiteral("Connection lost at message %1 of %2.")
-                            .arg(session->ConnectionLostAt())
-                            .arg(session->MaxRecord));
+    const QString summary = session
+        ? session->LastRunSummary().text(QStringLiteral("Rows so far are in the list."))
+        : QString();
+    if (!summary.isEmpty()) {
+        Prompts::inform(summary);
         return;
     }
     if (!suppressDoneNotice)

@@ -1,6 +1,7 @@
 #include "DovecotFixture.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QDirIterator>
 #include <QFile>
 #include <QHash>
@@ -48,6 +49,7 @@ DovecotFixture::DovecotFixture()
     const QString dir = qEnvironmentVariable("TESSALINE_FIXTURE_DIR");
     if (dir.isEmpty())
         fixtureMissing(QStringLiteral("TESSALINE_FIXTURE_DIR is not set"));
+    m_dir = dir;
     const auto values = readEnvFile(dir + QStringLiteral("/fixture.env"));
     m_host = required(values, "host");
     m_port = required(values, "port").toInt();
@@ -64,6 +66,22 @@ DovecotFixture::DovecotFixture()
                            required(values, (std::string(tree) + "_user").c_str()));
     if (m_port <= 0)
         fixtureMissing(QStringLiteral("fixture.env has no valid port"));
+}
+
+bool DovecotFixture::kick(const QString &user) const
+{
+    QProcess doveadm;
+    doveadm.start(QStringLiteral("doveadm"),
+                  {QStringLiteral("-c"), m_dir + QStringLiteral("/dovecot.conf"),
+                   QStringLiteral("kick"), user});
+    if (!doveadm.waitForFinished(30000))
+        return false;
+    const QByteArray kicked = doveadm.readAllStandardOutput();
+    if (doveadm.exitStatus() != QProcess::NormalExit || doveadm.exitCode() != 0) {
+        qWarning().noquote() << "doveadm kick:" << doveadm.readAllStandardError();
+        return false;
+    }
+    return kicked.contains(user.toUtf8()); // it names the users it disconnected
 }
 
 QString DovecotFixture::hostAndPort() const

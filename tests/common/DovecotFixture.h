@@ -39,6 +39,10 @@ public:
     // Points the program at this server (TESSALINE_IMAP_HOST, TESSALINE_CA_FILE).
     void exportToEnvironment() const;
 
+    // Ends every connection of `user` the way an administrator does (the server says BYE);
+    // false when doveadm failed or found no connection.
+    bool kick(const QString &user) const;
+
 private:
     QString m_host;
     int m_port = 0;
@@ -51,4 +55,5 @@ private:
     QString m_logFile;
     QString m_seedDir;
     QHash<QString, QString> m_treeUsers;
+    QString m_dir;
 };

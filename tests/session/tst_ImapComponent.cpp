@@ -74,6 +74,11 @@ private Q_SLOTS:
     void listsFoldersDecodedInServerOrder();
     void failedListing();
     void noToOneFetch();
+    void refusalThatRepeatsEndsTheRun_data();
+    void refusalThatRepeatsEndsTheRun();
+    void messageLeftOutOrRefusedIsTriedOnItsOwn_data();
+    void messageLeftOutOrRefusedIsTriedOnItsOwn();
+    void overstatedCountEndsAtTheRealEnd();
     void signedInConnectionIsKept();
     void keptConnectionThatDiedIsReplaced();
     void anotherUserGetsANewConnection();
@@ -114,6 +119,7 @@ void tst_ImapComponent::init()
     m_client->setServerOverride(ServerOverride::fromEnvironment());
     m_client->SetEncryption(true);
     m_client->SetPort(993);
+    m_client->setReconnectPauses({1, 1, 1});
 }
 
 void tst_ImapComponent::cleanup()
@@ -388,11 +394,123 @@ void tst_ImapComponent::noToOneFetch()
     QCOMPARE(client().FetchMessage(2, false), std::nullopt);
     QCOMPARE(client().FailureText(),
              QStringLiteral("FETCH failed, server replied: NO Message is being expunged"));
+    QCOMPARE(client().LastFetchFailure(), ImapComponent::FetchFailureKind::Message);
     QVERIFY(client().FetchMessage(3, false));
+    QCOMPARE(client().LastFetchFailure(), ImapComponent::FetchFailureKind::None);
     QVERIFY(client().FailureText().isEmpty());
     QCOMPARE(client().FetchMessage(4, false), std::nullopt);
     QVERIFY(client().FailureText().contains(QStringLiteral("no content for message 4")));
     QCOMPARE(m_server->connectionCount(), 1);
+    QVERIFY(m_server->isAllScenarioDone());
+    QCOMPARE(m_server->mismatches(), QStringList());
+}
+
+namespace {
+
+const QByteArray overQuota = "NO [OVERQUOTA] Account exceeded command or bandwidth limits.";
+
+} // namespace
+
+void tst_ImapComponent::refusalThatRepeatsEndsTheRun_data()
+{
+    QTest::addColumn<Script>("batch");
+    QTest::addColumn<QByteArray>("refusal");
+    QTest::newRow("structures") << Script {structureRequest(4, 1, 3), "S: a4 " + overQuota}
+                                << overQuota;
+    QTest::newRow("text, the limit without its code")
+        << structures(4, 1, 3)
+            + Script {FakeImapServer::textRequest(5, {1, 2, 3}),
+                      "S: a5 NO Account exceeded command or bandwidth limits."}
+        << QByteArray("NO Account exceeded command or bandwidth limits.");
+    QTest::newRow("text, an alert") << structures(4, 1, 3)
+            + Script {FakeImapServer::textRequest(5, {1, 2, 3}), "S: a5 NO [ALERT] Try later"}
+                                    << QByteArray("NO [ALERT] Try later");
+}
+
+void tst_ImapComponent::refusalThatRepeatsEndsTheRun()
+{
+    // The message the batch could not bring is asked for once on its own; the same refusal
+    // then ends the run: asking for the next message would only be refused again.
+    QFETCH(Script, batch);
+    QFETCH(QByteArray, refusal);
+    const int tag = batch.size() > 2 ? 6 : 5;
+    m_server->addScenario(FakeImapServer::signedInOpening(3) + batch
+                          + Script {FakeImapServer::wholeRequest(tag, {1}),
+                                    "S: a" + QByteArray::number(tag) + ' ' + refusal});
+    connectAndSignIn(3);
+    QCOMPARE(client().FetchMessage(1, false), std::nullopt);
+    QCOMPARE(client().LastFetchFailure(), ImapComponent::FetchFailureKind::ServerLimit);
+    QVERIFY2(refusal.endsWith(client().FailureText().toUtf8()), qPrintable(client().FailureText()));
+    QCOMPARE(m_server->connectionCount(), 1);
+    QVERIFY(m_server->isAllScenarioDone());
+    QCOMPARE(m_server->mismatches(), QStringList());
+}
+
+void tst_ImapComponent::messageLeftOutOrRefusedIsTriedOnItsOwn_data()
+{
+    QTest::addColumn<Script>("batches");
+    QTest::addColumn<QByteArray>("singleReply");
+    QTest::addColumn<QString>("failure");
+    Script describedTwo =
+        FakeImapServer::structureExchange(4, 1, 3, {{1, message(1)}, {3, message(3)}});
+    const Script textOfTwo = FakeImapServer::textExchange(5, {{1, message(1)}, {3, message(3)}});
+    QTest::newRow("structures: left out of an OK")
+        << describedTwo + textOfTwo << QByteArray("S: a6 OK Fetch completed")
+        << QStringLiteral("the server sent no content for message 2");
+    describedTwo.last() = "S: a4 NO Some messages could not be fetched";
+    QTest::newRow("structures: refused")
+        << describedTwo + textOfTwo << QByteArray("S: a6 NO Message unavailable")
+        << QStringLiteral("FETCH failed, server replied: NO Message unavailable");
+    Script textLeftOut = textOfTwo;
+    textLeftOut.first() = FakeImapServer::textRequest(5, {1, 2, 3});
+    QTest::newRow("text: left out of an OK")
+        << structures(4, 1, 3) + textLeftOut << QByteArray("S: a6 OK Fetch completed")
+        << QStringLiteral("the server sent no content for message 2");
+}
+
+void tst_ImapComponent::messageLeftOutOrRefusedIsTriedOnItsOwn()
+{
+    // Only the message itself is asked for again, once; its neighbours come from the batches,
+    // which are not asked for again.
+    QFETCH(Script, batches);
+    QFETCH(QByteArray, singleReply);
+    QFETCH(QString, failure);
+    m_server->addScenario(FakeImapServer::signedInOpening(3) + batches
+                          + Script {FakeImapServer::wholeRequest(6, {2}), singleReply});
+    connectAndSignIn(3);
+    QVERIFY(client().FetchMessage(1, false));
+    QCOMPARE(client().FetchMessage(2, false), std::nullopt);
+    QCOMPARE(client().LastFetchFailure(), ImapComponent::FetchFailureKind::Message);
+    QCOMPARE(client().FailureText(), failure);
+    const std::optional<MailMessage> third = client().FetchMessage(3, false);
+    QVERIFY2(third, qPrintable(client().FailureText()));
+    QCOMPARE(third->subject, QStringLiteral("Message 3"));
+    QCOMPARE(m_server->connectionCount(), 1);
+    QVERIFY(m_server->isAllScenarioDone());
+    QCOMPARE(m_server->mismatches(), QStringList());
+}
+
+void tst_ImapComponent::overstatedCountEndsAtTheRealEnd()
+{
+    // The server counts two million messages and holds two: the first window says where the
+    // mailbox ends, one fetch of the next message on its own confirms it, and nothing more is
+    // asked. A reply that says the server is slowing down is counted.
+    Script text = FakeImapServer::textExchange(5, messages(1, 2));
+    text.last() = "S: a5 OK Success [THROTTLED]";
+    m_server->addScenario(
+        FakeImapServer::signedInOpening(2000000)
+        + FakeImapServer::structureExchange(4, 1, 5, messages(1, 2)) + text
+        + Script {FakeImapServer::wholeRequest(6, {3}), "S: a6 OK Fetch completed"});
+    connectAndSignIn(2000000);
+    client().setFetchAheadLimits(qint64(1) << 20, 5, 5);
+    QCOMPARE(client().ThrottledCount(), 0);
+    QVERIFY(client().FetchMessage(1, false));
+    QVERIFY(client().FetchMessage(2, false));
+    QCOMPARE(client().ThrottledCount(), 1);
+    QCOMPARE(client().FetchMessage(3, false), std::nullopt);
+    QCOMPARE(client().LastFetchFailure(), ImapComponent::FetchFailureKind::MailboxEnded);
+    QVERIFY2(client().FailureText().startsWith(QStringLiteral("the server holds no message 3")),
+             qPrintable(client().FailureText()));
     QVERIFY(m_server->isAllScenarioDone());
     QCOMPARE(m_server->mismatches(), QStringList());
 }
@@ -608,6 +726,7 @@ void tst_ImapComponent::stallingServerTimesOut()
     QCOMPARE(client().FetchMessage(1, false), std::nullopt);
     QVERIFY2(client().FailureText().startsWith(QStringLiteral("timed out")),
              qPrintable(client().FailureText()));
+    QCOMPARE(client().LastFetchFailure(), ImapComponent::FetchFailureKind::Connection);
     // A silent server is not retried: that would only multiply the wait.
     QCOMPARE(m_server->connectionCount(), 1);
     QCOMPARE(client().FetchMessage(2, false), std::nullopt);

@@ -29,8 +29,9 @@ private Q_SLOTS:
     void fullRetrievalRaisesOneEventPerMessage();
     void stopEndsAtTheNextFetchedMessage();
     void maxRecordBelowCurrentLocationReadsNothing();
-    void numbersPastTheEndAreSkippedNotLost();
+    void numbersPastTheEndEndTheRunWithANote();
     void ownerDroppingTheSessionMidRunIsSafe();
+    void serverEndingTheSessionMidRunLosesNothing();
     void addressScraping_data();
     void addressScraping();
 
@@ -254,7 +255,7 @@ void tst_clsImapSession::maxRecordBelowCurrentLocationReadsNothing()
     QCOMPARE(SessionRig::errorLogEntries(), 0);
 }
 
-void tst_clsImapSession::numbersPastTheEndAreSkippedNotLost()
+void tst_clsImapSession::numbersPastTheEndEndTheRunWithANote()
 {
     m_prompts->expectNoBoxes();
     SessionRig rig(m_server->user(), m_server->password());
@@ -263,10 +264,13 @@ void tst_clsImapSession::numbersPastTheEndAreSkippedNotLost()
 
     rig.session->StartMailExtraction(QString());
 
+    // The run ends at the folder's real end and says so, rather than asking for each number.
     QCOMPARE(rig.listedNumbers(), (QList<int> {m_inboxCount - 1, m_inboxCount}));
-    QCOMPARE(rig.session->CurrentLocation, m_inboxCount + 2);
-    QCOMPARE(SessionRig::errorLogEntries(), 4);
+    QCOMPARE(rig.session->CurrentLocation, m_inboxCount + 1);
+    QCOMPARE(SessionRig::errorLogEntries(), 2);
     QVERIFY(!rig.session->ConnectionLost());
+    QCOMPARE(rig.session->LastRunSummary().end(), RunSummary::End::MailboxEnded);
+    QVERIFY(!rig.session->LastRunSummary().hasGaps());
 }
 
 void tst_clsImapSession::ownerDroppingTheSessionMidRunIsSafe()
@@ -322,6 +326,33 @@ void tst_clsImapSession::addressScraping()
     QTEST(rig.addresses, "expected");
     QVERIFY(rig.listings.isEmpty());
     QCOMPARE(SessionRig::errorLogEntries(), 1);
+}
+
+void tst_clsImapSession::serverEndingTheSessionMidRunLosesNothing()
+{
+    // The second account holds the same mail; kicking it out disturbs no other test's
+    // connections.
+    m_prompts->expectNoBoxes();
+    SessionRig rig(m_server->quirkyUser(), m_server->quirkyPassword());
+    rig.component.setReconnectPauses({1, 1, 1});
+    rig.component.setFetchAheadLimits(1, 1, 1); // one message per command: the kick falls between
+    rig.session->CurrentLocation = 1;
+    rig.session->MaxRecord = m_inboxCount;
+    bool kicked = false;
+    rig.onListing = [&](MailListing &listing) {
+        if (listing.uID == 3)
+            kicked = m_server->kick(m_server->quirkyUser());
+    };
+
+    rig.session->StartMailExtraction(QString());
+
+    QVERIFY(kicked);
+    QList<int> every;
+    for (int number = 1; number <= m_inboxCount; ++number)
+        every.append(number);
+    QCOMPARE(rig.listedNumbers(), every);
+    QCOMPARE(rig.session->LastRunSummary().end(), RunSummary::End::Complete);
+    QVERIFY(!rig.session->LastRunSummary().hasGaps());
 }
 
 QTEST_GUILESS_MAIN(tst_clsImapSession)

@@ -77,10 +77,12 @@ private Q_SLOTS:
 
     void emptyIdentificationReplyEndsConnect();
     void cancelledSignInShowsNoBox();
+    void droppedSignInIsAConnectionFailure();
     void listingRules();
     void failedListingShowsTheFailureMessage();
     void missingComponentIsAComponentFailure();
     void refusedFetchIsSkipped();
+    void refusalThatRepeatsStopsTheRun();
     void lostConnectionEndsTheLoopAndSaysWhere();
     void stopDuringAStalledFetchEndsTheLoop();
     void eventsFollowTheLentComponent();
@@ -135,6 +137,17 @@ void tst_clsImapSessionFaults::cancelledSignInShowsNoBox()
 
     QVERIFY(!rig.session->Connect());
     QVERIFY(rig.session->LastFailedStep() != clsImapSession::FailedStep::None);
+}
+
+void tst_clsImapSessionFaults::droppedSignInIsAConnectionFailure()
+{
+    m_server->addScenario(FakeImapServer::signedInOpening(0).mid(0, 5) + Script {"X"});
+    m_prompts->answerMessage(Prompts::Answer::No);
+    SessionRig rig(QStringLiteral("user"), QStringLiteral("secret"));
+
+    QVERIFY(!rig.session->Connect());
+    QCOMPARE(rig.session->LastFailedStep(), clsImapSession::FailedStep::Connection);
+    QVERIFY(m_server->isAllScenarioDone());
 }
 
 void tst_clsImapSessionFaults::listingRules()
@@ -201,13 +214,13 @@ void tst_clsImapSessionFaults::missingComponentIsAComponentFailure()
 void tst_clsImapSessionFaults::refusedFetchIsSkipped()
 {
     // The batch that could not bring message 1 is followed by a fetch of that message alone,
-    // whose failure is the message's.
+    // whose failure is the message's: the run goes on without selecting again and says so.
     m_server->addScenario(
         FakeImapServer::signedInOpening(3)
         + FakeImapServer::structureExchange(4, 1, 1, {{1, message(1)}})
         + Script {FakeImapServer::textRequest(5, {1}), "S: a5 NO Message unavailable",
                   FakeImapServer::wholeRequest(6, {1}), "S: a6 NO Message unavailable"}
-        + reselected(7, 3) + fetched(8, 2) + fetched(10, 3));
+        + fetched(7, 2) + fetched(9, 3));
     m_prompts->expectNoBoxes();
     SessionRig rig(QStringLiteral("user"), QStringLiteral("secret"));
     oneMessageAtATime(rig);
@@ -218,8 +231,41 @@ void tst_clsImapSessionFaults::refusedFetchIsSkipped()
 
     QCOMPARE(rig.listedNumbers(), (QList<int> {2, 3}));
     QCOMPARE(rig.listings.constFirst().Subject, QStringLiteral("Message 2"));
+    const RunSummary &summary = rig.session->LastRunSummary();
+    QCOMPARE(summary.end(), RunSummary::End::Complete);
+    QVERIFY(summary.hasGaps());
+    QCOMPARE(summary.text(),
+             QStringLiteral("1 message gave no rows: message 1 (FETCH failed, "
+                            "server replied: NO Message unavailable)."));
     QVERIFY(!rig.session->ConnectionLost());
     QCOMPARE(SessionRig::errorLogEntries(), 3);
+    QVERIFY(m_server->isAllScenarioDone());
+}
+
+void tst_clsImapSessionFaults::refusalThatRepeatsStopsTheRun()
+{
+    const QByteArray overQuota = "NO [OVERQUOTA] Account exceeded command or bandwidth limits.";
+    m_server->addScenario(FakeImapServer::signedInOpening(3) + fetched(4, 1)
+                          + Script {structureRequest(6, 2), "S: a6 " + overQuota,
+                                    FakeImapServer::wholeRequest(7, {2}), "S: a7 " + overQuota});
+    m_prompts->expectNoBoxes();
+    SessionRig rig(QStringLiteral("user"), QStringLiteral("secret"));
+    oneMessageAtATime(rig);
+    rig.session->CurrentLocation = 1;
+    rig.session->MaxRecord = 3;
+
+    rig.session->StartMailExtraction(QString());
+
+    QCOMPARE(rig.listedNumbers(), QList<int> {1});
+    const RunSummary &summary = rig.session->LastRunSummary();
+    QCOMPARE(summary.end(), RunSummary::End::Stopped);
+    QCOMPARE(summary.text(),
+             QStringLiteral("Gmail stopped the run at message 2 of 3: Account "
+                            "exceeded command or bandwidth limits."));
+    QVERIFY(summary.skipped().isEmpty());
+    QCOMPARE(rig.session->CurrentLocation, 2);
+    QCOMPARE(SessionRig::errorLogEntries(), 2); // message 3 was never asked for
+    QCOMPARE(m_server->connectionCount(), 1);
     QVERIFY(m_server->isAllScenarioDone());
 }
 
@@ -228,12 +274,13 @@ void tst_clsImapSessionFaults::lostConnectionEndsTheLoopAndSaysWhere()
     m_server->addScenario(FakeImapServer::signedInOpening(4) + fetched(4, 1)
                           + Script {structureRequest(6, 2), "X"});
     // Every attempt to come back finds the server gone again.
-    for (int attempt = 0; attempt < 12; ++attempt)
+    for (int attempt = 0; attempt < 3; ++attempt)
         m_server->addScenario({"X"});
     m_prompts->expectNoBoxes();
     SessionRig rig(QStringLiteral("user"), QStringLiteral("secret"));
     oneMessageAtATime(rig);
     rig.component.setTimeoutMs(5000);
+    rig.component.setReconnectPauses({1, 1, 1});
     rig.session->CurrentLocation = 1;
     rig.session->MaxRecord = 4;
 
@@ -244,6 +291,9 @@ void tst_clsImapSessionFaults::lostConnectionEndsTheLoopAndSaysWhere()
     QCOMPARE(rig.session->ConnectionLostAt(), 2);
     QCOMPARE(rig.session->CurrentLocation, 2);
     QCOMPARE(SessionRig::errorLogEntries(), 2);
+    // Three attempts to come back, and no more: nothing else is asked of the server.
+    QCOMPARE(m_server->connectionCount(), 4);
+    QVERIFY(m_server->isAllScenarioDone());
 }
 
 void tst_clsImapSessionFaults::stopDuringAStalledFetchEndsTheLoop()

@@ -46,6 +46,8 @@ private Q_SLOTS:
     void init();
     void reconnectReplaysSignsInAfreshAndSelects();
     void reconnectStopsWhenNoSecretCanBeHad();
+    void reconnectsAtMostThreeTimes();
+    void stopDuringAPauseEndsAtOnce();
 
 private:
     void signIn();
@@ -53,13 +55,18 @@ private:
     std::unique_ptr<FakeImapServer> m_server;
     std::unique_ptr<ImapChannel> m_channel;
     std::shared_ptr<CountingCredentials> m_credentials;
+    std::function<bool()> m_stopRequested;
 };
 
 void tst_imapChannel::init()
 {
     m_server = std::make_unique<FakeImapServer>();
     QVERIFY2(m_server->listen(), qPrintable(m_server->errorString()));
-    m_channel = std::make_unique<ImapChannel>(ImapChannel::Hooks());
+    ImapChannel::Hooks hooks;
+    hooks.abortRequested = [this] { return m_stopRequested && m_stopRequested(); };
+    m_stopRequested = nullptr;
+    m_channel = std::make_unique<ImapChannel>(hooks);
+    m_channel->setReconnectPauses({1, 1, 1});
     m_channel->setServerOverride(
         {QStringLiteral("127.0.0.1:%1").arg(m_server->port()), m_server->caFile()});
     m_credentials = std::make_shared<CountingCredentials>();
@@ -105,6 +112,41 @@ void tst_imapChannel::reconnectStopsWhenNoSecretCanBeHad()
     QCOMPARE(m_server->connectionCount(), 2);
     QVERIFY(m_server->isAllScenarioDone());
     QCOMPARE(m_server->mismatches(), QStringList());
+}
+
+void tst_imapChannel::reconnectsAtMostThreeTimes()
+{
+    m_server->addScenario(openingWith("token-1") + Script {"C: a4 NOOP", "X"});
+    for (int attempt = 0; attempt < 3; ++attempt)
+        m_server->addScenario({"X"}); // gone again before the greeting
+    signIn();
+
+    const ImapReply reply = m_channel->runResuming(ImapCommand("NOOP"));
+    QCOMPARE(reply.end, ImapReply::End::ConnectionLost);
+    QVERIFY2(reply.failureText().endsWith(QStringLiteral("(after 3 attempts to reconnect)")),
+             qPrintable(reply.failureText()));
+    QCOMPARE(m_server->connectionCount(), 4);
+    QVERIFY(m_server->isAllScenarioDone());
+}
+
+void tst_imapChannel::stopDuringAPauseEndsAtOnce()
+{
+    m_server->addScenario(openingWith("token-1") + Script {"C: a4 NOOP", "X"});
+    signIn();
+    // A pause no test could sit out: only the stop request can end it.
+    m_channel->setReconnectPauses({24 * 60 * 60 * 1000});
+    // Asked for once the server has dropped the connection, and asked again (the first check
+    // may still come from the wait on the NOOP).
+    int checksAfterDrop = 0;
+    m_stopRequested = [this, &checksAfterDrop] {
+        return m_server->isAllScenarioDone() && ++checksAfterDrop > 1;
+    };
+
+    const ImapReply reply = m_channel->runResuming(ImapCommand("NOOP"));
+    QCOMPARE(reply.end, ImapReply::End::Aborted);
+    QCOMPARE(reply.failureText(), QStringLiteral("stopped while waiting to reconnect"));
+    QCOMPARE(m_server->connectionCount(), 1);
+    QCOMPARE(m_credentials->asked, 1);
 }
 
 QTEST_MAIN(tst_imapChannel)

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -41,6 +42,7 @@ class tst_Form1ConnectionLoss : public QObject
 private Q_SLOTS:
     void initTestCase();
     void lostConnectionIsReportedAndRowsKept();
+    void limitStopsTheRunAndSlowingIsShown();
 
 private:
     TestEnvironment m_environment;
@@ -61,7 +63,7 @@ void tst_Form1ConnectionLoss::lostConnectionIsReportedAndRowsKept()
     m_server.addScenario(FakeImapServer::signedInOpening(3) + FakeImapServer::signedInAgain(4, 3)
                          + fetched(6, 1)
                          + Script {FakeImapServer::structureExchange(8, 2, 2, {}).first(), "X"});
-    for (int attempt = 0; attempt < 12; ++attempt)
+    for (int attempt = 0; attempt < 3; ++attempt)
         m_server.addScenario({"X"}); // every attempt to come back finds it gone again
     ScriptedPrompts prompts;
     Form1 window;
@@ -69,6 +71,7 @@ void tst_Form1ConnectionLoss::lostConnectionIsReportedAndRowsKept()
     window.Form_Load();
     window.ImapComponent1()->setTimeoutMs(5000);
     window.ImapComponent1()->setFetchAheadLimits(1, 1, 1); // one message per command
+    window.ImapComponent1()->setReconnectPauses({1, 1, 1});
     window.controls().Text7->setText(QStringLiteral("user"));
     window.controls().Text6->setText(QStringLiteral("secret"));
     // Connected earlier; the session of that connection has since ended with a run.
@@ -78,12 +81,57 @@ void tst_Form1ConnectionLoss::lostConnectionIsReportedAndRowsKept()
 
     QVERIFY2(m_server.mismatches().isEmpty(), qPrintable(m_server.mismatches().join(u'\n')));
     QCOMPARE(prompts.messageTexts(),
-             QStringList {QStringLiteral("Connection lost at message 2 of 3.")});
+             QStringList {QStringLiteral(
+                 "The run stopped at message 2 of 3: connection closed by the server (after 3 "
+                 "attempts to reconnect). Rows so far are in the list.")});
+    // Three attempts to come back after the first connection, and no more.
+    QCOMPARE(m_server.connectionCount(), 4);
     QVERIFY(window.results().texts().contains(QStringLiteral("Message 1")));
     QVERIFY(!window.results().texts().contains(QStringLiteral("Message 2")));
     QCOMPARE(window.statusText(), QStringLiteral("Progress Bar"));
     QVERIFY(!window.onExtractEmail);
     QVERIFY(!window.isBusy());
+}
+
+void tst_Form1ConnectionLoss::limitStopsTheRunAndSlowingIsShown()
+{
+    // Gmail slows the connection down, brings message 1, then refuses on for the day.
+    const QByteArray overQuota = "NO [OVERQUOTA] Account exceeded command or bandwidth limits.";
+    const FakeImapServer::Messages all {{1, message(1)}, {2, message(2)}, {3, message(3)}};
+    Script structures = FakeImapServer::structureExchange(6, 1, 3, all);
+    structures.last() = "S: a6 OK Success [THROTTLED]";
+    Script text = FakeImapServer::textExchange(7, {{1, message(1)}});
+    text.first() = FakeImapServer::textRequest(7, {1, 2, 3});
+    text.last() = "S: a7 " + overQuota;
+    m_server.addScenario(FakeImapServer::signedInOpening(3) + FakeImapServer::signedInAgain(4, 3)
+                         + structures + text
+                         + Script {FakeImapServer::wholeRequest(8, {2}), "S: a8 " + overQuota});
+    const int connectionsBefore = m_server.connectionCount();
+    ScriptedPrompts prompts;
+    Form1 window;
+    window.setServerOverride(ServerOverride::fromEnvironment());
+    window.Form_Load();
+    window.controls().Text7->setText(QStringLiteral("user"));
+    window.controls().Text6->setText(QStringLiteral("secret"));
+    window.controls().PushButton17->setText(QStringLiteral("Disconnect"));
+    // The status line as the run's event loops leave it between steps.
+    QStringList statuses;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, this, [&] { statuses.append(window.statusText()); });
+    watch.start(0);
+
+    QTest::mouseClick(window.controls().PushButton13, Qt::LeftButton);
+
+    QVERIFY2(m_server.mismatches().isEmpty(), qPrintable(m_server.mismatches().join(u'\n')));
+    QVERIFY(m_server.isAllScenarioDone());
+    QCOMPARE(m_server.connectionCount() - connectionsBefore, 1);
+    QCOMPARE(prompts.messageTexts(),
+             QStringList {QStringLiteral("Gmail stopped the run at message 2 of 3: Account "
+                                         "exceeded command or bandwidth limits. Rows so far are "
+                                         "in the list.")});
+    QVERIFY(!statuses.filter(QStringLiteral("Gmail is slowing down this connection")).isEmpty());
+    QVERIFY(window.results().texts().contains(QStringLiteral("Message 1")));
+    QVERIFY(!window.results().texts().contains(QStringLiteral("Message 2")));
 }
 
 QTEST_MAIN(tst_Form1ConnectionLoss)

@@ -4,12 +4,17 @@
 #include "ImapWait.h"
 #include "XOAuth2.h"
 
+#include <QEventLoop>
+#include <QTimer>
+
 #include <algorithm>
 #include <climits>
 
 namespace {
 
 constexpr int defaultTimeoutMs = 60 * 1000;
+// How often a pause before reconnecting asks whether the user wants to stop.
+constexpr int stopCheckMs = 50;
 
 ImapCommand signInCommand(const ImapSignIn &signIn, const ImapReply &greeting)
 {
@@ -163,13 +168,22 @@ ImapReply ImapChannel::run(const ImapCommand &command)
 
 ImapReply ImapChannel::runResuming(const ImapCommand &command)
 {
-    ImapReply reply = run(command);
     int attempts = 0;
+    bool wayBackFailed = false;
+    return runResuming(command, attempts, wayBackFailed);
+}
+
+ImapReply ImapChannel::runResuming(const ImapCommand &command, int &attempts, bool &wayBackFailed)
+{
+    wayBackFailed = false;
+    ImapReply reply = run(command);
     while (reply.end == ImapReply::End::ConnectionLost && m_credentials
            && attempts < ImapReply::maxReconnects) {
         const ImapReply resumed = recover(reply, attempts);
-        if (!resumed.isOk())
+        if (!resumed.isOk()) {
+            wayBackFailed = true;
             return resumed;
+        }
         reply = run(command);
     }
     if (reply.end == ImapReply::End::ConnectionLost)
@@ -182,6 +196,9 @@ ImapReply ImapChannel::recover(const ImapReply &lost, int &attempts)
     ImapReply last = lost;
     while (attempts < ImapReply::maxReconnects) {
         ++attempts;
+        if (!pauseBeforeReconnect(attempts))
+            return ImapReply::ended(ImapReply::End::Aborted,
+                                    QStringLiteral("stopped while waiting to reconnect"));
         const ImapReply resumed = reconnect();
         if (resumed.end != ImapReply::End::ConnectionLost)
             return resumed;
@@ -189,6 +206,36 @@ ImapReply ImapChannel::recover(const ImapReply &lost, int &attempts)
     }
     last.noteReconnects(attempts);
     return last;
+}
+
+// Coming straight back after a BYE or a drop meets the same overloaded server (and, at Gmail,
+// counts against the account's sign-ins): wait a little longer each time. False on a stop request.
+bool ImapChannel::pauseBeforeReconnect(int attempt)
+{
+    const int pause = m_pausesMs.isEmpty()
+        ? 0
+        : m_pausesMs.at(std::min<qsizetype>(attempt, m_pausesMs.size()) - 1);
+    const auto stopWanted = [this] { return m_hooks.abortRequested && m_hooks.abortRequested(); };
+    if (stopWanted())
+        return false;
+    if (pause <= 0)
+        return true;
+    QEventLoop loop;
+    bool stopped = false;
+    QTimer end;
+    end.setSingleShot(true);
+    QObject::connect(&end, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (stopWanted()) {
+            stopped = true;
+            loop.quit();
+        }
+    });
+    end.start(pause);
+    check.start(std::min(pause, stopCheckMs));
+    loop.exec();
+    return !stopped;
 }
 
 ImapReply ImapChannel::runRawLine(const QByteArray &line)
@@ -320,6 +367,13 @@ ImapReply ImapChannel::awaitStarted()
 
 void ImapChannel::noteMailboxData(const ImapReply &reply)
 {
+    // Gmail puts the code after the text ("OK Success [THROTTLED]"), so the whole line counts.
+    const auto throttles = [](const ImapResponse &response) {
+        return response.isStatus() && response.raw.toUpper().contains("[THROTTLED]");
+    };
+    if (throttles(reply.completion)
+        || std::any_of(reply.untagged.cbegin(), reply.untagged.cend(), throttles))
+        ++m_throttled;
     for (const ImapResponse &response : reply.untagged) {
         if (!response.number)
             continue;

@@ -37,6 +37,8 @@ public:
 
     void setServerOverride(const ServerOverride &server) { m_server = server; }
     void setTimeoutMs(int milliseconds);
+    // The pauses before the first, second and third reconnect of one operation.
+    void setReconnectPauses(const QList<int> &milliseconds) { m_pausesMs = milliseconds; }
 
     // Opens a new connection to `host`:`port` (or the override) and waits for the greeting.
     ImapReply open(const QString &host, int port);
@@ -55,6 +57,9 @@ public:
     // every reconnect, and a connection kept for reuse answers it again from what the server
     // said the first time: the server hears it once per connection.
     ImapReply runRawLine(const QByteArray &line);
+    // As runResuming, counting reconnects in `attempts` across one operation (a message fetched
+    // in several tries); `wayBackFailed` tells a failed reconnect from the command's own reply.
+    ImapReply runResuming(const ImapCommand &command, int &attempts, bool &wayBackFailed);
     bool isSignedIn() const { return m_credentials != nullptr; }
 
     // Signs in (LOGIN, or AUTHENTICATE XOAUTH2 for a token), then switches compression on where
@@ -63,6 +68,8 @@ public:
     ImapReply select(const QString &mailbox);
     bool hasSelection() const { return m_selected.has_value(); }
     int messageCount() const { return m_messageCount; }
+    // How many replies so far carried [THROTTLED]: the server is slowing this connection down.
+    int throttledCount() const { return m_throttled; }
 
     // For fetching ahead: sends without waiting (false when there is no connection or a command
     // is in flight), then waits for exactly that command.
@@ -71,8 +78,9 @@ public:
     ImapReply awaitStarted();
     bool hasStarted() const { return m_started; }
     quint64 epoch() const { return m_epoch; }
-    // After `lost` ended an exchange: reconnects, counting attempts in `attempts` across one
-    // operation. Returns the OK of the re-selection (or sign-in), or why it could not come back.
+    // After `lost` ended an exchange: pauses, then reconnects, counting attempts in `attempts`
+    // across one operation. Returns the OK of the re-selection (or sign-in), or why it could not
+    // come back; a stop request during a pause ends it at once (Aborted).
     ImapReply recover(const ImapReply &lost, int &attempts);
 
 private:
@@ -85,6 +93,7 @@ private:
     ImapReply signInOnce(const ImapSignIn &signIn);
     bool canReuseFor(const ImapCredentials &credentials) const;
     void noteMailboxData(const ImapReply &reply);
+    bool pauseBeforeReconnect(int attempt);
 
     Hooks m_hooks;
     ImapConnection m_connection;
@@ -96,6 +105,8 @@ private:
     qint64 m_expectedBytes = 0; // of the reply being waited for
     quint64 m_epoch = 0;
     int m_messageCount = 0;
+    int m_throttled = 0;
+    QList<int> m_pausesMs {2000, 4000, 8000};
 
     // What a reconnect replays to get back to where the server dropped us, with the answers the
     // current connection gave.

@@ -17,15 +17,17 @@ bool isResponseFor(const ImapResponse &response, qint64 number, bool byUid)
 
 } // namespace
 
-MessageFetcher::Result MessageFetcher::fetch(qint64 number, bool byUid) const
+MessageFetcher::Result MessageFetcher::fetch(qint64 number, bool byUid, int &reconnects) const
 {
     ImapCommand command(byUid ? QByteArrayLiteral("UID FETCH") : QByteArrayLiteral("FETCH"));
     command.arg(QByteArray::number(number)).arg("(BODY.PEEK[])");
-    const ImapReply reply = m_channel.runResuming(command);
+    bool wayBackFailed = false;
+    const ImapReply reply = m_channel.runResuming(command, reconnects, wayBackFailed);
 
     Result result;
     if (!reply.isOk()) {
-        result.failure = reply.failureText();
+        result.failure = wayBackFailed ? FetchFailure::fromFailedReconnect(reply)
+                                       : FetchFailure::fromReply(reply);
         return result;
     }
     for (const ImapResponse &response : reply.untagged) {
@@ -37,6 +39,7 @@ MessageFetcher::Result MessageFetcher::fetch(qint64 number, bool byUid) const
             return result;
         }
     }
-    result.failure = QStringLiteral("the server sent no content for message %1").arg(number);
+    result.failure = FetchFailure::ofMessage(
+        QStringLiteral("the server sent no content for message %1").arg(number));
     return result;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ImapReply.h"
+#include "FetchFailure.h"
 
 #include <QByteArray>
 #include <QString>
@@ -18,14 +18,15 @@ public:
     struct Result
     {
         std::optional<QByteArray> raw; // the whole message as the server stores it
-        QString failure;
+        FetchFailure failure;
     };
 
     explicit MessageFetcher(ImapChannel &channel) : m_channel(channel) { }
 
     // Message `number` of the selected mailbox: a sequence number, or a UID when `byUid`.
-    // The message's \Seen flag stays as it is.
-    Result fetch(qint64 number, bool byUid) const;
+    // The message's \Seen flag stays as it is. `reconnects` counts the reconnects spent on this
+    // message so far.
+    Result fetch(qint64 number, bool byUid, int &reconnects) const;
 
 private:
     ImapChannel &m_channel;

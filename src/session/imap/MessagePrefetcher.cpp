@@ -102,10 +102,9 @@ std::optional<QByteArray> partItem(const FetchItems &items, const QByteArray &se
 
 } // namespace
 
-MessagePrefetcher::Result MessagePrefetcher::take(qint64 number)
+MessagePrefetcher::Result MessagePrefetcher::take(qint64 number, int &reconnects)
 {
     Result result;
-    int reconnects = 0;
     for (;;) {
         followChannel();
         if (const auto ready = m_ready.find(number); ready != m_ready.end()) {
@@ -128,7 +127,7 @@ MessagePrefetcher::Result MessagePrefetcher::take(qint64 number)
         }
         if (m_singly.remove(number)) {
             dropBefore(number + 1);
-            return Result::singly();
+            return Result::singly(m_describedEnd && number > *m_describedEnd);
         }
         const bool started =
             number == m_nextWindow ? startStructures(number) : startSections(number);
@@ -182,7 +181,7 @@ void MessagePrefetcher::topUp()
         return;
     if (!m_planned.isEmpty())
         startSections(m_planned.first().number);
-    else if (m_nextWindow <= m_channel.messageCount())
+    else if (m_nextWindow <= m_channel.messageCount() && !m_describedEnd)
         startStructures(m_nextWindow);
 }
 
@@ -267,7 +266,7 @@ MessagePrefetcher::Step MessagePrefetcher::awaitInFlight(qint64 number, int &rec
         break;
     }
     forget();
-    result.failure = reply.failureText();
+    result.failure = FetchFailure::fromReply(reply);
     return Step::Return;
 }
 
@@ -279,7 +278,7 @@ MessagePrefetcher::Step MessagePrefetcher::recoverConnection(const ImapReply &re
     const ImapReply resumed = m_channel.recover(reply, reconnects);
     m_epoch = m_channel.epoch();
     if (!resumed.isOk()) {
-        result.failure = resumed.failureText();
+        result.failure = FetchFailure::fromFailedReconnect(resumed);
         return Step::Return;
     }
     m_singly = singly;
@@ -307,6 +306,7 @@ void MessagePrefetcher::forget()
     m_nextWindow = 0;
     m_started = false;
     m_structuresAsked = false;
+    m_describedEnd.reset();
 }
 
 void MessagePrefetcher::absorb(const ImapReply &reply, const InFlight &request)
@@ -320,6 +320,13 @@ void MessagePrefetcher::absorb(const ImapReply &reply, const InFlight &request)
 void MessagePrefetcher::absorbStructures(const ImapReply &reply, const InFlight &request)
 {
     const auto found = itemsByMessage(reply, request.first, request.last);
+    qint64 lastDescribed = request.first - 1;
+    for (auto it = found.cbegin(); it != found.cend(); ++it)
+        lastDescribed = std::max(lastDescribed, it.key());
+    // An OK that leaves out the window's end says the mailbox ends there; a NO or BAD says
+    // nothing about that, and the messages it did not bring are asked for on their own.
+    if (reply.isOk() && lastDescribed < request.last)
+        m_describedEnd = lastDescribed;
     for (qint64 number = request.first; number <= request.last; ++number) {
         const auto items = found.constFind(number);
         if (items == found.cend()) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FetchFailure.h"
 #include "FetchedMessage.h"
 #include "ImapReply.h"
 #include "ImapValue.h"
@@ -36,12 +37,16 @@ public:
     {
         std::optional<FetchedMessage> message;
         bool fetchSingly = false; // ask for the whole message on its own instead
-        QString failure;
+        // The server described no message from this one on, though its count said more: if the
+        // message cannot be had on its own either, the mailbox ends before it.
+        bool pastDescribedEnd = false;
+        FetchFailure failure;
 
-        static Result singly()
+        static Result singly(bool pastDescribedEnd = false)
         {
             Result result;
             result.fetchSingly = true;
+            result.pastDescribedEnd = pastDescribedEnd;
             return result;
         }
     };
@@ -52,7 +57,8 @@ public:
     // Also fetch the HTML part of messages that have a plain text part.
     void setFetchHtml(bool fetch) { m_fetchHtml = fetch; }
 
-    Result take(qint64 number);
+    // `reconnects` counts the reconnects spent on this message, here and in a fetch on its own.
+    Result take(qint64 number, int &reconnects);
     bool isFetching() const { return m_inFlight.kind != Kind::None; }
     // Waits for the command in flight, if any, and forgets everything fetched ahead.
     void abandon();
@@ -110,4 +116,6 @@ private:
     qint64 m_nextWindow = 0; // first message whose structure was not asked for; 0 before the start
     bool m_started = false;
     bool m_structuresAsked = false; // the first window after a start is the smaller one
+    // The last message an OK reply for structures described when it left out the window's end.
+    std::optional<qint64> m_describedEnd;
 };
