@@ -46,15 +46,15 @@ void tst_CliPartialRuns::stoppedRun()
     FakeImapServer server;
     QVERIFY2(server.listen(), qPrintable(server.errorString()));
     const FakeImapServer::Messages all {{1, message(1)}, {2, message(2)}, {3, message(3)}};
-    Script structures = FakeImapServer::structureExchange(6, 1, 3, all);
-    structures.last() = "S: a6 OK Success [THROTTLED]";
-    Script text = FakeImapServer::textExchange(7, {{1, message(1)}});
-    text.first() = FakeImapServer::textRequest(7, {1, 2, 3});
-    text.last() = "S: a7 " + overQuota;
+    Script structures = FakeImapServer::structureExchange(5, 1, 3, all);
+    structures.last() = "S: a5 OK Success [THROTTLED]";
+    Script text = FakeImapServer::textExchange(6, {{1, message(1)}});
+    text.first() = FakeImapServer::textRequest(6, {1, 2, 3});
+    text.last() = "S: a6 " + overQuota;
     // Sign-in and count, then the run's own sign-in on the same connection.
     server.addScenario(FakeImapServer::signedInOpening(3) + FakeImapServer::signedInAgain(4, 3)
                        + structures + text
-                       + Script {FakeImapServer::wholeRequest(8, {2}), "S: a8 " + overQuota});
+                       + Script {FakeImapServer::wholeRequest(7, {2}), "S: a7 " + overQuota});
 
     QTemporaryDir dir;
     const QString output = dir.filePath(u"rows.txt"_s);

@@ -61,8 +61,8 @@ void tst_Form1ConnectionLoss::lostConnectionIsReportedAndRowsKept()
     // The run signs in and counts, then signs in again on the same connection and reads:
     // message 1 arrives, and the server vanishes while message 2 is asked for.
     m_server.addScenario(FakeImapServer::signedInOpening(3) + FakeImapServer::signedInAgain(4, 3)
-                         + fetched(6, 1)
-                         + Script {FakeImapServer::structureExchange(8, 2, 2, {}).first(), "X"});
+                         + fetched(5, 1)
+                         + Script {FakeImapServer::structureExchange(7, 2, 2, {}).first(), "X"});
     for (int attempt = 0; attempt < 3; ++attempt)
         m_server.addScenario({"X"}); // every attempt to come back finds it gone again
     ScriptedPrompts prompts;
@@ -98,14 +98,14 @@ void tst_Form1ConnectionLoss::limitStopsTheRunAndSlowingIsShown()
     // Gmail slows the connection down, brings message 1, then refuses on for the day.
     const QByteArray overQuota = "NO [OVERQUOTA] Account exceeded command or bandwidth limits.";
     const FakeImapServer::Messages all {{1, message(1)}, {2, message(2)}, {3, message(3)}};
-    Script structures = FakeImapServer::structureExchange(6, 1, 3, all);
-    structures.last() = "S: a6 OK Success [THROTTLED]";
-    Script text = FakeImapServer::textExchange(7, {{1, message(1)}});
-    text.first() = FakeImapServer::textRequest(7, {1, 2, 3});
-    text.last() = "S: a7 " + overQuota;
+    Script structures = FakeImapServer::structureExchange(5, 1, 3, all);
+    structures.last() = "S: a5 OK Success [THROTTLED]";
+    Script text = FakeImapServer::textExchange(6, {{1, message(1)}});
+    text.first() = FakeImapServer::textRequest(6, {1, 2, 3});
+    text.last() = "S: a6 " + overQuota;
     m_server.addScenario(FakeImapServer::signedInOpening(3) + FakeImapServer::signedInAgain(4, 3)
                          + structures + text
-                         + Script {FakeImapServer::wholeRequest(8, {2}), "S: a8 " + overQuota});
+                         + Script {FakeImapServer::wholeRequest(7, {2}), "S: a7 " + overQuota});
     const int connectionsBefore = m_server.connectionCount();
     ScriptedPrompts prompts;
     Form1 window;
