@@ -24,12 +24,18 @@ MessageFetcher::Result MessageFetcher::fetch(qint64 number, bool byUid, int &rec
     bool wayBackFailed = false;
     const ImapReply reply = m_channel.runResuming(command, reconnects, wayBackFailed);
 
-    Result result;
     if (!reply.isOk()) {
+        Result result;
         result.failure = wayBackFailed ? FetchFailure::fromFailedReconnect(reply)
                                        : FetchFailure::fromReply(reply);
         return result;
     }
+    return pick(reply, number, byUid);
+}
+
+MessageFetcher::Result MessageFetcher::pick(const ImapReply &reply, qint64 number, bool byUid)
+{
+    Result result;
     for (const ImapResponse &response : reply.untagged) {
         if (!isResponseFor(response, number, byUid))
             continue;

@@ -27,6 +27,8 @@ public:
     // The message's \Seen flag stays as it is. `reconnects` counts the reconnects spent on this
     // message so far.
     Result fetch(qint64 number, bool byUid, int &reconnects) const;
+    // Message `number` out of an OK reply to its FETCH: by sequence number, or by UID.
+    static Result pick(const ImapReply &reply, qint64 number, bool byUid);
 
 private:
     ImapChannel &m_channel;
