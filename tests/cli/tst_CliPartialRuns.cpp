@@ -18,8 +18,6 @@ QByteArray message(int number)
         + "\r\n\r\nBody " + QByteArray::number(number) + "\r\n";
 }
 
-const QByteArray overQuota = "NO [OVERQUOTA] Account exceeded command or bandwidth limits.";
-
 } // namespace
 
 // A run the server stops part-way (Gmail's daily limit after the first message): exit status 6,
@@ -46,15 +44,7 @@ void tst_CliPartialRuns::stoppedRun()
     FakeImapServer server;
     QVERIFY2(server.listen(), qPrintable(server.errorString()));
     const FakeImapServer::Messages all {{1, message(1)}, {2, message(2)}, {3, message(3)}};
-    Script structures = FakeImapServer::structureExchange(5, 1, 3, all);
-    structures.last() = "S: a5 OK Success [THROTTLED]";
-    Script text = FakeImapServer::textExchange(6, {{1, message(1)}});
-    text.first() = FakeImapServer::textRequest(6, {1, 2, 3});
-    text.last() = "S: a6 " + overQuota;
-    // Sign-in and count, then the run's own sign-in on the same connection.
-    server.addScenario(FakeImapServer::signedInOpening(3) + FakeImapServer::signedInAgain(4, 3)
-                       + structures + text
-                       + Script {FakeImapServer::wholeRequest(7, {2}), "S: a7 " + overQuota});
+    server.addScenario(FakeImapServer::runStoppedByOverQuota(all));
 
     QTemporaryDir dir;
     const QString output = dir.filePath(u"rows.txt"_s);

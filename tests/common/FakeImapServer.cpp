@@ -481,3 +481,21 @@ void FakeImapServer::mismatch(Conversation *conversation, const QString &what)
     qWarning().noquote() << "fake server:" << m_mismatches.constLast();
     conversation->close();
 }
+
+const QByteArray FakeImapServer::overQuota =
+    "NO [OVERQUOTA] Account exceeded command or bandwidth limits.";
+
+QList<QByteArray> FakeImapServer::runStoppedByOverQuota(const Messages &messages)
+{
+    const int count = int(messages.size());
+    QList<QByteArray> structures = structureExchange(5, 1, count, messages);
+    structures.last() = "S: a5 OK Success [THROTTLED]";
+    QList<int> numbers;
+    for (const auto &message : messages)
+        numbers.append(message.first);
+    QList<QByteArray> text = textExchange(6, messages.mid(0, 1));
+    text.first() = textRequest(6, numbers);
+    text.last() = "S: a6 " + overQuota;
+    return signedInOpening(count) + signedInAgain(4, count) + structures + text
+        + QList<QByteArray> {wholeRequest(7, {numbers.value(1)}), "S: a7 " + overQuota};
+}

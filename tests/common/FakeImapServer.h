@@ -79,6 +79,11 @@ public:
     static QByteArray textReply(int number, const QByteArray &raw);
     // The request, the replies for `messages`, and the OK.
     static QList<QByteArray> textExchange(int tag, const Messages &messages);
+    // Gmail's reply once the account's daily limit is spent.
+    static const QByteArray overQuota;
+    // A run on a kept connection (sign-in and count, then the run's own sign-in) where Gmail slows
+    // the connection down, brings the first of `messages`, then refuses the rest, also one alone.
+    static QList<QByteArray> runStoppedByOverQuota(const Messages &messages);
 
 private:
     struct Conversation;

@@ -96,16 +96,8 @@ void tst_Form1ConnectionLoss::lostConnectionIsReportedAndRowsKept()
 void tst_Form1ConnectionLoss::limitStopsTheRunAndSlowingIsShown()
 {
     // Gmail slows the connection down, brings message 1, then refuses on for the day.
-    const QByteArray overQuota = "NO [OVERQUOTA] Account exceeded command or bandwidth limits.";
     const FakeImapServer::Messages all {{1, message(1)}, {2, message(2)}, {3, message(3)}};
-    Script structures = FakeImapServer::structureExchange(5, 1, 3, all);
-    structures.last() = "S: a5 OK Success [THROTTLED]";
-    Script text = FakeImapServer::textExchange(6, {{1, message(1)}});
-    text.first() = FakeImapServer::textRequest(6, {1, 2, 3});
-    text.last() = "S: a6 " + overQuota;
-    m_server.addScenario(FakeImapServer::signedInOpening(3) + FakeImapServer::signedInAgain(4, 3)
-                         + structures + text
-                         + Script {FakeImapServer::wholeRequest(7, {2}), "S: a7 " + overQuota});
+    m_server.addScenario(FakeImapServer::runStoppedByOverQuota(all));
     const int connectionsBefore = m_server.connectionCount();
     ScriptedPrompts prompts;
     Form1 window;
