@@ -14,6 +14,8 @@ struct FetchedMessage
     std::optional<QByteArray> text;
     std::optional<QByteArray> plainPart;
     std::optional<QByteArray> htmlPart;
+    // The HTML part was asked for too (it may still be absent: the message has none).
+    bool htmlIncluded = false;
 
     qint64 size() const
     {
