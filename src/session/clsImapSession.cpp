@@ -287,10 +287,9 @@ void clsImapSession::AppendErrorLog()
 
 bool clsImapSession::signInAndSelect(const QString &folderName)
 {
-    if (!Connect()) {
-        Prompts::inform(QStringLiteral("Connection failed. Check username and password."));
+    // Connect has already shown why it failed (or the user cancelled): nothing to add.
+    if (!Connect())
         return false;
-    }
     d->lastStatus = pointEventsAtLentComponent().OpenMailbox(folderName);
     if (d->lastStatus == 1)
         return true;

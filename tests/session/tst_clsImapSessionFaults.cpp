@@ -78,6 +78,7 @@ private Q_SLOTS:
     void emptyIdentificationReplyEndsConnect();
     void cancelledSignInShowsNoBox();
     void droppedSignInIsAConnectionFailure();
+    void refusedSignInBeforeARunShowsOneBox();
     void listingRules();
     void failedListingShowsTheFailureMessage();
     void missingComponentIsAComponentFailure();
@@ -148,6 +149,23 @@ void tst_clsImapSessionFaults::droppedSignInIsAConnectionFailure()
     QVERIFY(!rig.session->Connect());
     QCOMPARE(rig.session->LastFailedStep(), clsImapSession::FailedStep::Connection);
     QVERIFY(m_server->isAllScenarioDone());
+}
+
+// The run's own sign-in adds nothing to the box that already said why Gmail refused it.
+void tst_clsImapSessionFaults::refusedSignInBeforeARunShowsOneBox()
+{
+    m_server->addScenario(
+        FakeImapServer::signedInOpening(0).mid(0, 5)
+        + Script {"S: a2 NO [AUTHENTICATIONFAILED] Invalid credentials (Failure)"});
+    m_prompts->answerMessage(Prompts::Answer::No);
+    SessionRig rig(QStringLiteral("user"), QStringLiteral("secret"));
+
+    rig.session->StartMailExtraction(QStringLiteral("INBOX"));
+
+    QCOMPARE(m_prompts->boxes().size(), 1);
+    QCOMPARE(m_prompts->boxes().constFirst().buttons, Prompts::Buttons::YesNo);
+    QCOMPARE(rig.session->LastFailedStep(), clsImapSession::FailedStep::SignIn);
+    QVERIFY(rig.listings.isEmpty());
 }
 
 void tst_clsImapSessionFaults::listingRules()
