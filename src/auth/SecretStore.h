@@ -21,6 +21,8 @@ public:
 
     // Why the last write stayed in memory, in words for the user; empty while the store works.
     QString sessionOnlyNotice() const;
+    // What the store said when the last write failed; empty while the store works.
+    QString storeProblem() const { return m_storeProblem; }
 
     static QString appPasswordKey(const QString &user);
     static QString refreshTokenKey(const QString &user);

@@ -44,6 +44,10 @@ void ConnectSequence::connectToServer(Steps &steps)
 {
     steps(102, [&] { m_window.m_progress->setText(QStringLiteral("Connecting to Gmail...")); });
     if (!m_window.oSession) {
+        steps(103, [&] {
+            if (!googleChosen())
+                m_window.m_signIn->rememberPasswordForSignIn();
+        });
         steps(104, [&] { m_window.oSession = newSession(); });
         bool signedIn = false;
         steps(106, [&] { signedIn = m_window.oSession->Connect(); });
@@ -89,6 +93,12 @@ void ConnectSequence::finishDisconnect(Steps &steps)
     steps(146, [&] { m_window.m_filters->showNone(); });
     steps(148, [&] { m_window.m_progress->setText(QStringLiteral("Disconnected from Gmail.")); });
     steps(150, [&] { m_window.m_pointer->endBusy(&m_window); });
+}
+
+bool ConnectSequence::googleChosen() const
+{
+    const SignInChoice *choice = m_window.m_ui.signInChoice;
+    return choice && choice->method() == SignInChoice::Method::Google;
 }
 
 bool ConnectSequence::connectedElseSay() const
@@ -150,8 +160,7 @@ std::shared_ptr<clsImapSession> ConnectSequence::newSession()
 {
     auto session = MailRun::newSession(m_window.m_imapComponent.get(), m_window.m_signIn->user(),
                                        m_window.m_signIn->password());
-    const SignInChoice *choice = m_window.m_ui.signInChoice;
-    if (choice && choice->method() == SignInChoice::Method::Google)
+    if (googleChosen())
         session->Credentials = googleCredentials(session);
     QObject::connect(session.get(), &clsImapSession::ScrapProgress, &m_window,
                      &Form1::oSession_ScrapProgress);

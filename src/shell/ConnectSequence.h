@@ -28,6 +28,7 @@ public:
     std::shared_ptr<clsImapSession> newSession();
 
 private:
+    bool googleChosen() const;
     void connectToServer(Steps &steps);
     void showConnected(Steps &steps);
     void disconnectFromServer(Steps &steps);

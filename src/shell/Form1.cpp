@@ -66,7 +66,6 @@ Form1::~Form1() = default;
 void Form1::connectSignals()
 {
     connect(m_ui.Text7, &QLineEdit::textChanged, this, &Form1::Text7_Change);
-    connect(m_ui.Text6, &QLineEdit::textChanged, this, &Form1::Text6_Change);
     m_signIn->selectAllOnFocus();
     connect(m_ui.Check1, &QCheckBox::clicked, this, &Form1::Check1_Click);
     connect(m_ui.Check2, &QCheckBox::clicked, this, &Form1::Check2_Click);
@@ -182,6 +181,7 @@ void Form1::Form_Load()
         SetApplicationTitle();
     });
     steps(108, [&] { m_ui.resultsHeading->setText(QStringLiteral("Results")); });
+    steps(109, [&] { m_signIn->moveStoredPassword(); });
     steps(110, [&] { m_signIn->showStoredSignIn(); });
     steps(112, [&] { m_folders->load(); });
     steps(114, [&] {
@@ -235,11 +235,6 @@ void Form1::endProgramWhenIdle()
 void Form1::Text7_Change()
 {
     m_signIn->storeUser();
-}
-
-void Form1::Text6_Change()
-{
-    m_signIn->storePassword();
 }
 
 void Form1::Check1_Click()

@@ -83,7 +83,6 @@ public:
 
 public Q_SLOTS:
     void Text7_Change();
-    void Text6_Change();
     void Check1_Click();
     void Check2_Click();
     void OptionClick(); // Option3_Click to Option10_Click

@@ -1,9 +1,11 @@
 #include "SignInBoxes.h"
 
 #include "Form1Controls.h"
+#include "Prompts.h"
 #include "SettingsKeys.h"
 #include "SettingsStore.h"
 #include "StepFailure.h"
+#include "StoredPasswordMove.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -57,34 +59,56 @@ QString SignInBoxes::password() const
     return m_ui.Text6->text();
 }
 
+void SignInBoxes::moveStoredPassword()
+{
+    QString notice;
+    if (StoredPasswordMove::run(m_secrets, &notice) == StoredPasswordMove::Result::LeftInSettings)
+        tellOnce(notice);
+}
+
 void SignInBoxes::showStoredSignIn() const
 {
     m_ui.Text7->setText(GetSetting(SettingsKeys::User));
-    m_ui.Text6->setText(GetSetting(SettingsKeys::Password));
 }
 
-void SignInBoxes::loadRememberedSignIn() const
+void SignInBoxes::loadRememberedSignIn()
 {
     if (ReadWholeNumberSetting(SettingsKeys::StayConnected, 0) != 0) {
         m_ui.Check1->setChecked(true);
         showStoredSignIn();
+        m_ui.Text6->setText(
+            m_secrets.read(SecretStore::appPasswordKey(user())).value_or(QString()));
     } else {
         m_ui.Check1->setChecked(false);
         forgetSignInBoxes();
     }
 }
 
-// Empties both sign-in boxes and forgets what the store held for them. A box that was empty
-// already stores nothing, as its text did not change.
-void SignInBoxes::forgetSignInBoxes() const
+// Empties both sign-in boxes and forgets what was kept for them. An empty user box stores
+// nothing, as its text did not change, and has no password kept under its name.
+void SignInBoxes::forgetSignInBoxes()
 {
-    for (const auto &[box, key] : {std::pair {m_ui.Text7, SettingsKeys::User},
-                                   std::pair {m_ui.Text6, SettingsKeys::Password}}) {
-        if (box->text().isEmpty())
-            continue;
-        box->clear();
-        SaveSetting(key, QString());
-    }
+    m_ui.Text6->clear();
+    if (user().isEmpty())
+        return;
+    forgetPassword(user());
+    m_ui.Text7->clear();
+    SaveSetting(SettingsKeys::User, QString());
+}
+
+// The secret store's copy, and the settings file's if an earlier version's is still there.
+void SignInBoxes::forgetPassword(const QString &user)
+{
+    m_secrets.remove(SecretStore::appPasswordKey(user));
+    RemoveSetting(SettingsKeys::Password);
+}
+
+void SignInBoxes::tellOnce(const QString &notice)
+{
+    if (m_toldSessionOnly || notice.isEmpty())
+        return;
+    m_toldSessionOnly = true;
+    Prompts::inform(notice);
 }
 
 void SignInBoxes::enableAutoConnectAsRemembered() const
@@ -103,30 +127,36 @@ bool SignInBoxes::autoConnectChosen() const
     return m_ui.Check2->checkState() == Qt::Checked;
 }
 
-// The sign-in boxes reach the store only while "Remember me" is ticked.
-void SignInBoxes::storeBox(const QLineEdit *box, const QString &key) const
-{
-    if (m_ui.Check1->isChecked())
-        SaveSetting(key, box->text());
-}
-
+// The user name reaches the store only while "Remember me" is ticked.
 void SignInBoxes::storeUser() const
 {
-    storeBox(m_ui.Text7, SettingsKeys::User);
+    if (m_ui.Check1->isChecked())
+        SaveSetting(SettingsKeys::User, user());
 }
 
-void SignInBoxes::storePassword() const
-{
-    storeBox(m_ui.Text6, SettingsKeys::Password);
-}
-
-void SignInBoxes::storeRememberChoice() const
+// Ticking keeps the user name; the password is kept when a sign-in with it starts. Clearing
+// forgets both.
+void SignInBoxes::storeRememberChoice()
 {
     const bool ticked = m_ui.Check1->isChecked();
     SaveSetting(SettingsKeys::StayConnected, CheckForm(ticked));
+    if (!ticked) {
+        const QString storedUser = GetSetting(SettingsKeys::User);
+        if (!storedUser.isEmpty() && storedUser != user())
+            forgetPassword(storedUser);
+        forgetPassword(user());
+    }
     SaveSetting(SettingsKeys::User, ticked ? user() : QString());
-    SaveSetting(SettingsKeys::Password, ticked ? password() : QString());
     m_ui.Check2->setEnabled(ticked);
+}
+
+void SignInBoxes::rememberPasswordForSignIn()
+{
+    if (!m_ui.Check1->isChecked() || password().isEmpty())
+        return;
+    if (m_secrets.write(SecretStore::appPasswordKey(user()), password())
+        == SecretStore::Outcome::SessionOnly)
+        tellOnce(m_secrets.sessionOnlyNotice());
 }
 
 void SignInBoxes::storeAutoConnect() const
@@ -141,7 +171,6 @@ void SignInBoxes::clearUnlessRemembered() const
     m_ui.Text7->clear();
     m_ui.Text6->clear();
     SaveSetting(SettingsKeys::User, QString());
-    SaveSetting(SettingsKeys::Password, QString());
 }
 
 void SignInBoxes::showStoredRememberChoice() const

@@ -8,6 +8,7 @@ namespace SettingsKeys {
 
 // Sign-in boxes and the two check boxes under them.
 inline const QString User = QStringLiteral("User");
+// Only earlier versions kept the "Remember me" password here; it is moved to the secret store.
 inline const QString Password = QStringLiteral("Password");
 inline const QString StayConnected = QStringLiteral("StayConnected");
 inline const QString AutoConnect = QStringLiteral("AutoConnect");

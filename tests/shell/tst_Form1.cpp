@@ -7,6 +7,7 @@
 #include "ResultListView.h"
 #include "RunFlags.h"
 #include "ScriptedPrompts.h"
+#include "SecretStore.h"
 #include "ServerOverride.h"
 #include "SettingsStore.h"
 #include "TestEnvironment.h"
@@ -43,6 +44,24 @@ QByteArray fileBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
+// Run inside a private D-Bus session with an unlocked keyring (with-keyring.sh), except the one
+// case that shows the program without a secret store.
+bool hasSecretService()
+{
+    return qEnvironmentVariableIsSet("TESSALINE_IN_PRIVATE_BUS");
+}
+
+// The settings file as it is on disk, for what must never be in it.
+QString settingsFileText()
+{
+    return QString::fromUtf8(fileBytes(SettingsFilePath()));
+}
+
+std::optional<QString> keptPassword(const QString &user)
+{
+    return SecretStore().read(SecretStore::appPasswordKey(user));
+}
+
 void writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
@@ -77,7 +96,8 @@ private Q_SLOTS:
     void startUpFromStoredValues();
     void unreadableStoredValueIsReportedAndStartUpGoesOn();
     void rememberMeAcrossRestart();
-    void signInBoxesReachTheStoreOnlyWhileRemembered();
+    void passwordIsKeptOnlyWhenASignInStarts();
+    void rememberMeWithoutSecretStore();
     void clearingRememberMeKeepsAutoconnectTicked();
     void autoConnectWithoutRememberMeStillConnects();
     void folderChoiceIsStored();
@@ -143,6 +163,8 @@ void tst_Form1::initTestCase()
 void tst_Form1::init()
 {
     m_environment.resetSettings();
+    for (const QString &user : {QStringLiteral("ann"), QStringLiteral("ann@example.test")})
+        SecretStore().remove(SecretStore::appPasswordKey(user));
     m_prompts = std::make_unique<ScriptedPrompts>();
     suppressDoneNotice = false;
 }
@@ -223,6 +245,10 @@ void tst_Form1::startUpFromStoredValues()
     QCOMPARE(ui.Check2->isEnabled(), autoConnectEnabled);
     QVERIFY(ui.option(selectedOption)->isChecked());
     QCOMPARE(GetSetting(QStringLiteral("User"), Absent), storedUserAfter);
+    // An earlier version's stored password has gone to the secret store.
+    QVERIFY2(!settingsFileText().contains(QStringLiteral("Password")),
+             qPrintable(settingsFileText()));
+    QCOMPARE(ui.Text6->text(), remembered ? QStringLiteral("pw") : QString());
 }
 
 void tst_Form1::unreadableStoredValueIsReportedAndStartUpGoesOn()
@@ -253,17 +279,19 @@ void tst_Form1::rememberMeAcrossRestart()
     QTest::keyClicks(ui->Text6, QStringLiteral("s3cret"));
     QTest::mouseClick(ui->Check1, Qt::LeftButton);
     QVERIFY(ui->Check2->isEnabled());
+    QTest::mouseClick(ui->PushButton17, Qt::LeftButton); // nothing listens: its own box
 
     ui = &restart().controls();
     QCOMPARE(ui->Text7->text(), QStringLiteral("ann@example.test"));
     QCOMPARE(ui->Text6->text(), QStringLiteral("s3cret"));
     QVERIFY(ui->Check1->isChecked());
     QVERIFY(ui->Check2->isEnabled());
+    QVERIFY(!settingsFileText().contains(QStringLiteral("s3cret")));
 
     QTest::mouseClick(ui->Check1, Qt::LeftButton);
     QCOMPARE(GetSetting(QStringLiteral("StayConnected")), QStringLiteral("0"));
     QCOMPARE(GetSetting(QStringLiteral("User"), Absent), QString());
-    QCOMPARE(GetSetting(QStringLiteral("Password"), Absent), QString());
+    QCOMPARE(keptPassword(QStringLiteral("ann@example.test")), std::nullopt);
 
     ui = &restart().controls();
     QVERIFY(ui->Text7->text().isEmpty());
@@ -271,17 +299,59 @@ void tst_Form1::rememberMeAcrossRestart()
     QVERIFY(!ui->Check1->isChecked());
 }
 
-void tst_Form1::signInBoxesReachTheStoreOnlyWhileRemembered()
+// Not per keystroke: the secret store gets the password the sign-in is started with.
+void tst_Form1::passwordIsKeptOnlyWhenASignInStarts()
 {
+    if (!hasSecretService())
+        QSKIP("needs a secret service");
     const Form1Controls &ui = start().controls();
+    QTest::keyClicks(ui.Text7, QStringLiteral("ann"));
     QTest::keyClicks(ui.Text6, QStringLiteral("typed"));
-    QCOMPARE(GetSetting(QStringLiteral("Password"), Absent), Absent);
-
     QTest::mouseClick(ui.Check1, Qt::LeftButton);
-    QCOMPARE(GetSetting(QStringLiteral("Password")), QStringLiteral("typed"));
     QTest::keyClicks(ui.Text6, QStringLiteral("!"));
-    QCOMPARE(GetSetting(QStringLiteral("Password")), QStringLiteral("typed!"));
+    QCOMPARE(keptPassword(QStringLiteral("ann")), std::nullopt);
+
+    m_prompts->clear();
+    QTest::mouseClick(ui.PushButton17, Qt::LeftButton);
+    QCOMPARE(keptPassword(QStringLiteral("ann")), QStringLiteral("typed!"));
+    QCOMPARE(m_prompts->messageTexts().size(), 1); // the connection's own box, no notice
+    QCOMPARE(GetSetting(QStringLiteral("User")), QStringLiteral("ann"));
     QCOMPARE(GetSetting(QStringLiteral("StayConnected")), QStringLiteral("1"));
+    QVERIFY(!settingsFileText().contains(QStringLiteral("typed")));
+}
+
+// Without a secret store the user is told once, and the password lasts for this run only.
+void tst_Form1::rememberMeWithoutSecretStore()
+{
+    if (hasSecretService())
+        QSKIP("runs without a secret service (tst_Form1WithoutSecretStore)");
+    SaveSetting(QStringLiteral("StayConnected"), QStringLiteral("1"));
+    SaveSetting(QStringLiteral("User"), QStringLiteral("ann"));
+    SaveSetting(QStringLiteral("Password"), QStringLiteral("old-pw"));
+    const Form1Controls *ui = &start().controls();
+    // An earlier version's password stays where it is rather than being lost.
+    QCOMPARE(m_prompts->messageTexts().size(), 1);
+    QVERIFY(
+        m_prompts->messageTexts().first().contains(QStringLiteral("still in the settings file")));
+    QCOMPARE(ui->Text6->text(), QStringLiteral("old-pw"));
+
+    // Unticking forgets it, also from the file.
+    QTest::mouseClick(ui->Check1, Qt::LeftButton);
+    QVERIFY(!settingsFileText().contains(QStringLiteral("old-pw")));
+    QTest::mouseClick(ui->Check1, Qt::LeftButton);
+
+    ui = &restart().controls();
+    QVERIFY(ui->Text6->text().isEmpty());
+    QTest::keyClicks(ui->Text6, QStringLiteral("new-pw"));
+    m_prompts->clear();
+    QTest::mouseClick(ui->PushButton17, Qt::LeftButton);
+    QTest::mouseClick(ui->PushButton17, Qt::LeftButton);
+    const QStringList texts = m_prompts->messageTexts();
+    QCOMPARE(texts.size(), 3); // one notice, then the two connections' own boxes
+    QVERIFY2(texts.first().contains(QStringLiteral("only until the program closes")),
+             qPrintable(texts.first()));
+    QVERIFY(!settingsFileText().contains(QStringLiteral("new-pw")));
+    QCOMPARE(restart().controls().Text6->text(), QStringLiteral("new-pw"));
 }
 
 void tst_Form1::clearingRememberMeKeepsAutoconnectTicked()
