@@ -151,7 +151,7 @@ When a sign-in fails, the message shows what Gmail said and what to do about it.
 
 2. This software does not store any information that is retrieved from your Gmail account.
 
-3. If you select the 'Remember me' feature, your user name and app password are kept in a settings file on your computer that only you can read. Your sign-in with Google is kept in your computer's secret store (the desktop keyring); where no secret store is available it is kept only until the program closes, never in a plain file. Nothing is stored on a server.)")});
+3. If you select the 'Remember me' feature, your user name is kept in a settings file on your computer that only you can read, and your app password in your computer's secret store (the desktop keyring). Your sign-in with Google is kept in the secret store too. Where no secret store is available, they are kept only until the program closes, never in a plain file. Nothing is stored on a server.)")});
     QTest::newRow("lines by number")
         << mainWindowButton("PushButton10")
         << QStringList(lines(R"(If one of the files has this for content:
