@@ -3,7 +3,9 @@
 #include "DovecotFixture.h"
 #include "Form1.h"
 #include "GeneralDate.h"
+#include "GoogleStandIn.h"
 #include "MailMessage.h"
+#include "OAuthClient.h"
 #include "ResultListModel.h"
 #include "ResultListView.h"
 #include "RunFlags.h"
@@ -11,16 +13,21 @@
 #include "SecretStore.h"
 #include "ServerOverride.h"
 #include "SettingsStore.h"
+#include "SignInChoice.h"
 #include "TestEnvironment.h"
 #include "clsImapSession.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDesktopServices>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <functional>
@@ -43,6 +50,35 @@ MailMessage seedMessage(const QString &path)
         qFatal("missing seed file %s", qPrintable(path));
     return MailMessage::fromRfc822(file.readAll()).value();
 }
+
+// Plays the system browser for http URLs: follows the authorization page's redirect back to
+// the program's loopback listener, as a user who allows access would.
+class TestBrowser final : public QObject
+{
+    Q_OBJECT
+
+public:
+    int opened = 0;
+
+public Q_SLOTS:
+    void open(const QUrl &url)
+    {
+        ++opened;
+        QNetworkRequest request(url);
+        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                             QNetworkRequest::ManualRedirectPolicy);
+        QNetworkReply *authorization = m_network.get(request);
+        connect(authorization, &QNetworkReply::finished, this, [this, authorization] {
+            const QUrl loopback = authorization->header(QNetworkRequest::LocationHeader).toUrl();
+            connect(m_network.get(QNetworkRequest(loopback)), &QNetworkReply::finished, &m_network,
+                    [] {});
+            authorization->deleteLater();
+        });
+    }
+
+private:
+    QNetworkAccessManager m_network;
+};
 
 } // namespace
 
@@ -72,6 +108,7 @@ private Q_SLOTS:
 
     void connectShowsServerFoldersAndStoredFilters();
     void wrongPassword();
+    void signInWithGoogleAndRun();
     void autoConnectWithRememberedSignIn();
     void disconnect_data();
     void disconnect();
@@ -188,6 +225,42 @@ void tst_Form1Session::wrongPassword()
     QCOMPARE(ui.Text6->text(), QStringLiteral("wrong")); // the boxes keep what was typed
     QVERIFY(!m_window->oSession);
     QVERIFY(!m_window->isBusy());
+}
+
+// The browser sign-in through the provider's stand-in, then XOAUTH2 on the real server.
+void tst_Form1Session::signInWithGoogleAndRun()
+{
+    GoogleStandIn google;
+    QVERIFY(google.listen());
+    google.exportEnvironment();
+    OAuthClient::saveToSettings(QString::fromLatin1(GoogleStandIn::clientId),
+                                QString::fromLatin1(GoogleStandIn::clientSecret));
+    TestBrowser browser;
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), &browser, "open");
+    const auto restore = qScopeGuard([] {
+        QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+        qunsetenv("TESSALINE_OAUTH_AUTH_URL");
+        qunsetenv("TESSALINE_OAUTH_TOKEN_URL");
+    });
+    const QString key = SecretStore::refreshTokenKey(m_fixture.user());
+    SecretStore().remove(key);
+    m_prompts->expectNoBoxes();
+    const Form1Controls &ui = start().controls();
+    QTest::mouseClick(ui.signInChoice->googleButton(), Qt::LeftButton);
+    typeSignIn(m_fixture.user(), QString());
+
+    QTest::mouseClick(ui.PushButton17, Qt::LeftButton);
+    QCOMPARE(m_window->statusText(), QStringLiteral("Connected to Gmail."));
+    QCOMPARE(browser.opened, 1);
+    QCOMPARE(google.codeExchanges(), 1);
+    m_prompts->expectNoBoxes(false);
+    QTest::mouseClick(ui.PushButton13, Qt::LeftButton);
+    QCOMPARE(m_prompts->messageTexts(), QStringList {Done});
+    QCOMPARE(rows().first(), QStringLiteral("Alice Archer <alice@example.test>"));
+
+    QVERIFY(SecretStore().read(key).value_or(QString()).startsWith(QStringLiteral("1//")));
+    QVERIFY(!settingsFileText().contains(QStringLiteral("1//")));
+    SecretStore().remove(key);
 }
 
 // As an earlier version left it: the password in the settings file, moved at start.
