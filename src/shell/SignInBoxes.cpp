@@ -152,7 +152,7 @@ void SignInBoxes::storeRememberChoice()
 
 void SignInBoxes::rememberPasswordForSignIn()
 {
-    if (!m_ui.Check1->isChecked() || password().isEmpty())
+    if (!m_ui.Check1->isChecked() || user().isEmpty() || password().isEmpty())
         return;
     if (m_secrets.write(SecretStore::appPasswordKey(user()), password())
         == SecretStore::Outcome::SessionOnly)

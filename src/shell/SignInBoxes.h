@@ -52,7 +52,7 @@ protected:
 private:
     void forgetSignInBoxes();
     void forgetPassword(const QString &user);
-    // Says once per window that secrets stay in memory only.
+    // Tells the user, once per window, that no secret store answered.
     void tellOnce(const QString &notice);
 
     const Form1Controls &m_ui;
