@@ -89,6 +89,7 @@ void SignInBoxes::loadRememberedSignIn()
 void SignInBoxes::forgetSignInBoxes()
 {
     m_ui.Text6->clear();
+    RemoveSetting(SettingsKeys::Password);
     if (user().isEmpty())
         return;
     forgetPassword(user());
