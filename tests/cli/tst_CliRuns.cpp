@@ -2,13 +2,17 @@
 #include "FakeImapServer.h"
 #include "ExportTable.h"
 #include "GeneralDate.h"
+#include "GoogleStandIn.h"
 #include "ResultFiles.h"
+#include "SecretStore.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QScopeGuard>
+#include <QSettings>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -206,6 +210,8 @@ private Q_SLOTS:
     void emptyFolder();
     void failures_data();
     void failures();
+    void oauth2SignInPaths_data();
+    void oauth2SignInPaths();
 
 private:
     QString wrongPasswordFile() const { return m_dir.filePath(u"wrong-password"_s); }
@@ -259,6 +265,13 @@ CliResult tst_CliRuns::run(const QStringList &arguments, const QString &password
 
 void tst_CliRuns::initTestCase()
 {
+    // The program reads its settings here, with the OAuth client the desktop program's
+    // "Client..." dialog saves.
+    qputenv("XDG_CONFIG_HOME", m_dir.path().toLocal8Bit());
+    QSettings settings(m_dir.filePath(u"Marlowix/Tessaline.conf"_s), QSettings::IniFormat);
+    settings.setValue(u"OAuthClientId"_s, QString::fromLatin1(GoogleStandIn::clientId));
+    settings.setValue(u"OAuthClientSecret"_s, QString::fromLatin1(GoogleStandIn::clientSecret));
+
     QFile file(wrongPasswordFile());
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("not-the-password\n");
@@ -513,6 +526,59 @@ void tst_CliRuns::failures()
     // The server's own reason is named, not only the stage.
     if (exitCode == 3)
         QVERIFY2(result.err.contains("AUTHENTICATIONFAILED"), result.err.constData());
+}
+
+// --auth oauth2 against Dovecot's oauth2 passdb, which accepts the stand-in's tokens. The run
+// shares this test's private secret store (with-keyring.sh).
+void tst_CliRuns::oauth2SignInPaths_data()
+{
+    QTest::addColumn<bool>("savedSignIn");
+    QTest::addColumn<int>("tokenLifetime"); // seconds; 0: no --oauth2-token-env
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("refresh token the desktop program saved") << true << 0 << 0 << QString();
+    QTest::newRow("access token from a variable") << false << 3600 << 0 << QString();
+    QTest::newRow("expired access token from a variable")
+        << false << -60 << 3 << u"the token was refused"_s;
+    QTest::newRow("neither") << false << 0 << 3
+                             << u"no saved Google sign-in for %1"_s.arg(m_fixture.user());
+}
+
+void tst_CliRuns::oauth2SignInPaths()
+{
+    QFETCH(bool, savedSignIn);
+    QFETCH(int, tokenLifetime);
+    QFETCH(int, exitCode);
+    QFETCH(QString, reason);
+    GoogleStandIn google;
+    QVERIFY(google.listen());
+    google.exportEnvironment();
+    const QString key = SecretStore::refreshTokenKey(m_fixture.user());
+    const auto restore = qScopeGuard([key] {
+        SecretStore().remove(key);
+        for (const char *name :
+             {"TESSALINE_OAUTH_AUTH_URL", "TESSALINE_OAUTH_TOKEN_URL", "TST_ACCESS_TOKEN"})
+            qunsetenv(name);
+    });
+    if (savedSignIn) // as the desktop program leaves it after a sign-in with Google
+        QCOMPARE(SecretStore().write(key, google.issueRefreshToken(m_fixture.user())),
+                 SecretStore::Outcome::Stored);
+    QStringList arguments = connection() + QStringList {u"--auth"_s, u"oauth2"_s};
+    if (tokenLifetime != 0) {
+        arguments << u"--oauth2-token-env"_s << u"TST_ACCESS_TOKEN"_s;
+        qputenv("TST_ACCESS_TOKEN",
+                GoogleStandIn::accessTokenFor(
+                    m_fixture.user(), QDateTime::currentDateTimeUtc().addSecs(tokenLifetime))
+                    .toLatin1());
+    }
+
+    const CliResult result = run(arguments + QStringList {u"--format"_s, u"jsonl"_s});
+
+    QVERIFY2(result.exitCode == exitCode, result.err.constData());
+    QVERIFY2(QString::fromUtf8(result.err).contains(reason), result.err.constData());
+    QCOMPARE(ParseJsonLines(result.out), exitCode == 0 ? AllRows(Inbox()) : QStringList());
+    QCOMPARE(google.refreshes(), savedSignIn ? 1 : 0);
 }
 
 QTEST_GUILESS_MAIN(tst_CliRuns)
