@@ -3,6 +3,8 @@
 #include <QCryptographicHash>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -61,7 +63,9 @@ struct HttpRequest
 } // namespace
 
 GoogleStandIn::GoogleStandIn(QObject *parent)
-    : QObject(parent), m_server(std::make_unique<QTcpServer>())
+    : QObject(parent),
+      m_server(std::make_unique<QTcpServer>()),
+      m_browser(std::make_unique<QNetworkAccessManager>())
 {
     connect(m_server.get(), &QTcpServer::newConnection, this, [this] {
         while (QTcpSocket *socket = m_server->nextPendingConnection()) {
@@ -92,6 +96,26 @@ void GoogleStandIn::exportEnvironment() const
 {
     qputenv("TESSALINE_OAUTH_AUTH_URL", authorizationUrl().toEncoded());
     qputenv("TESSALINE_OAUTH_TOKEN_URL", tokenUrl().toEncoded());
+}
+
+void GoogleStandIn::allowAccess(const QUrl &authorization, const QString &forgedState)
+{
+    QNetworkRequest request(authorization);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::ManualRedirectPolicy);
+    QNetworkReply *reply = m_browser->get(request);
+    connect(reply, &QNetworkReply::finished, this, [this, reply, forgedState] {
+        QUrl loopback = reply->header(QNetworkRequest::LocationHeader).toUrl();
+        if (!forgedState.isEmpty()) {
+            QUrlQuery query(loopback);
+            query.removeQueryItem(QStringLiteral("state"));
+            query.addQueryItem(QStringLiteral("state"), forgedState);
+            loopback.setQuery(query);
+        }
+        QNetworkReply *back = m_browser->get(QNetworkRequest(loopback));
+        connect(back, &QNetworkReply::finished, back, &QObject::deleteLater);
+        reply->deleteLater();
+    });
 }
 
 QString GoogleStandIn::issueRefreshToken(const QString &user)

@@ -11,6 +11,7 @@
 
 #include <memory>
 
+class QNetworkAccessManager;
 class QTcpServer;
 class QTcpSocket;
 
@@ -46,6 +47,11 @@ public:
     // A refresh token for `user` that the endpoint accepts, as if a sign-in had happened.
     QString issueRefreshToken(const QString &user);
 
+    // Plays the browser of a user who allows access: asks for `authorization` and follows its
+    // redirect back to the program's loopback listener, with the state replaced by
+    // `forgedState` when one is given.
+    void allowAccess(const QUrl &authorization, const QString &forgedState = {});
+
     // The query of the last authorization request, and how many token requests came.
     QUrlQuery lastAuthorizationQuery() const { return m_lastAuthorization; }
     int codeExchanges() const { return m_codeExchanges; }
@@ -76,6 +82,7 @@ private:
     Reply tokensFor(const QString &user, const QString &refreshToken);
 
     std::unique_ptr<QTcpServer> m_server;
+    std::unique_ptr<QNetworkAccessManager> m_browser;
     QHash<QString, PendingCode> m_codes;
     QHash<QString, QString> m_refreshTokens; // token -> user
     QUrlQuery m_lastAuthorization;
