@@ -1,5 +1,9 @@
 #include "LocalMailCopy.h"
 
+#include "SettingsKeys.h"
+#include "SettingsStore.h"
+#include "StepFailure.h"
+
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -310,4 +314,18 @@ LocalMailCopy::Forgotten LocalMailCopy::forget(const QString &account, QString *
 bool LocalMailCopy::isKept(const QString &account)
 {
     return !LocalCopyFile(account).allFiles().isEmpty();
+}
+
+bool LocalMailCopy::isWanted()
+{
+    try {
+        return ReadBooleanSetting(SettingsKeys::KeepLocalCopy, 0);
+    } catch (const StepFailure &) {
+        return false; // a value no version wrote: keep nothing
+    }
+}
+
+void LocalMailCopy::setWanted(bool wanted)
+{
+    SaveSetting(SettingsKeys::KeepLocalCopy, CheckForm(wanted));
 }

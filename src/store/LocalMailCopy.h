@@ -32,6 +32,9 @@ public:
     static Forgotten forget(const QString &account, QString *problem = nullptr);
     // Whether `account` has a copy on disk.
     static bool isKept(const QString &account);
+    // The window's stored choice "Keep a local copy of fetched mail text" (off unless ticked).
+    static bool isWanted();
+    static void setWanted(bool wanted);
 
 private:
     // Opens the file when it exists (or, with `create`, after creating it) and checks it.

@@ -3,6 +3,8 @@
 #include "Form2.h"
 #include "Form3.h"
 #include "HelpTexts.h"
+#include "LocalCopyFile.h"
+#include "LocalMailCopy.h"
 #include "MainWindowHelp.h"
 #include "RowSink.h"
 #include "ScriptedPrompts.h"
@@ -111,6 +113,7 @@ private Q_SLOTS:
     void init() { m_link.clicks.clear(); }
     void boxTexts_data();
     void boxTexts();
+    void privacyPolicyNamesTheLocalCopyWhileItIsKept();
     void extractBetweenExampleIsWhatTheEngineExtracts();
     void textSetExampleResultsAreThePoemLinesFound();
 
@@ -217,6 +220,27 @@ void tst_HelpTexts::boxTexts()
         QCOMPARE(box.icon, Prompts::Icon::None);
     }
     QVERIFY(m_link.clicks.isEmpty());
+}
+
+void tst_HelpTexts::privacyPolicyNamesTheLocalCopyWhileItIsKept()
+{
+    const auto privacyBox = [] {
+        ScriptedPrompts prompts;
+        ShowMainWindowHelp(QStringLiteral("PushButton15"));
+        return prompts.messageTexts().value(1);
+    };
+    LocalMailCopy::setWanted(true);
+    const QString folder = LocalCopyFile::folder();
+    QCOMPARE(privacyBox(),
+             PrivacyPolicyText() + lines(R"(
+
+While 'Keep a local copy of fetched mail text' is ticked, this is the exception: the header and text parts of each message retrieved (never its attachments) are kept on your computer, in a file only you can read in )")
+                 + folder
+                 + QStringLiteral(
+                     ", so that a later run need not download them again. 'Forget local copy' "
+                     "removes them."));
+    LocalMailCopy::setWanted(false);
+    QCOMPARE(privacyBox(), PrivacyPolicyText());
 }
 
 void tst_HelpTexts::extractBetweenExampleIsWhatTheEngineExtracts()
