@@ -9,10 +9,10 @@
 #include <QStringList>
 
 namespace {
-// While the user keeps a local copy, the policy names that exception.
+// While the user keeps a local copy, or one is left from earlier, the policy names that exception.
 QString privacyPolicy()
 {
-    if (!LocalMailCopy::isWanted())
+    if (!LocalMailCopy::isWanted() && !LocalMailCopy::anyKept())
         return PrivacyPolicyText();
     return PrivacyPolicyText() + QStringLiteral("\r\r")
         + LocalCopyPrivacyText(LocalCopyFile::folder());

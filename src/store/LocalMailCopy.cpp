@@ -4,6 +4,7 @@
 #include "SettingsStore.h"
 #include "StepFailure.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -314,6 +315,11 @@ LocalMailCopy::Forgotten LocalMailCopy::forget(const QString &account, QString *
 bool LocalMailCopy::isKept(const QString &account)
 {
     return !LocalCopyFile(account).allFiles().isEmpty();
+}
+
+bool LocalMailCopy::anyKept()
+{
+    return !QDir(LocalCopyFile::folder()).entryList(QDir::Files | QDir::Hidden).isEmpty();
 }
 
 bool LocalMailCopy::isWanted()

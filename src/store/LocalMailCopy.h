@@ -32,6 +32,8 @@ public:
     static Forgotten forget(const QString &account, QString *problem = nullptr);
     // Whether `account` has a copy on disk.
     static bool isKept(const QString &account);
+    // Whether any account has one.
+    static bool anyKept();
     // The window's stored choice "Keep a local copy of fetched mail text" (off unless ticked).
     static bool isWanted();
     static void setWanted(bool wanted);

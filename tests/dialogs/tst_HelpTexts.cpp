@@ -11,7 +11,9 @@
 #include "TestEnvironment.h"
 #include "TextRules.h"
 
+#include <QFile>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
@@ -224,23 +226,32 @@ void tst_HelpTexts::boxTexts()
 
 void tst_HelpTexts::privacyPolicyNamesTheLocalCopyWhileItIsKept()
 {
+    QTemporaryDir cacheHome;
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cacheHome.path()));
     const auto privacyBox = [] {
         ScriptedPrompts prompts;
         ShowMainWindowHelp(QStringLiteral("PushButton15"));
         return prompts.messageTexts().value(1);
     };
-    LocalMailCopy::setWanted(true);
-    const QString folder = LocalCopyFile::folder();
-    QCOMPARE(privacyBox(),
-             PrivacyPolicyText() + lines(R"(
+    const QString withCopy = PrivacyPolicyText() + lines(R"(
 
-While 'Keep a local copy of fetched mail text' is ticked, this is the exception: the header and text parts of each message retrieved (never its attachments) are kept on your computer, in a file only you can read in )")
-                 + folder
-                 + QStringLiteral(
-                     ", so that a later run need not download them again. 'Forget local copy' "
-                     "removes them."));
-    LocalMailCopy::setWanted(false);
+When 'Keep a local copy of fetched mail text' is ticked, this is the exception: the header and text parts of each message retrieved (never its attachments) are kept on your computer, in a file only you can read in )")
+        + LocalCopyFile::folder()
+        + QStringLiteral(", so that a later run need not download them again. They stay there "
+                         "until you press 'Forget local copy'.");
     QCOMPARE(privacyBox(), PrivacyPolicyText());
+    LocalMailCopy::setWanted(true);
+    QCOMPARE(privacyBox(), withCopy);
+    FetchedMessage message;
+    message.whole = QByteArray("Subject: kept\r\n\r\n");
+    LocalMailCopy(QStringLiteral("reader.one@example.com"))
+        .keep({{{QStringLiteral("INBOX"), 1, 1}, message}});
+    // Unticked, the copy kept so far is still on the computer until it is forgotten.
+    LocalMailCopy::setWanted(false);
+    QCOMPARE(privacyBox(), withCopy);
+    LocalMailCopy::forget(QStringLiteral("reader.one@example.com"));
+    QCOMPARE(privacyBox(), PrivacyPolicyText());
+    qunsetenv("XDG_CACHE_HOME");
 }
 
 void tst_HelpTexts::extractBetweenExampleIsWhatTheEngineExtracts()
