@@ -31,11 +31,12 @@ const std::array<OptionalPart, 4> OptionalParts = {{
     {"html_part", &FetchedMessage::htmlPart},
 }};
 
+// Another run may be creating the same new file at the same moment: both must end with one schema.
 const char *const SchemaStatements[] = {
-    "CREATE TABLE schema_version (version INTEGER NOT NULL)",
-    "INSERT INTO schema_version (version) VALUES (1)",
+    "CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)",
+    "INSERT INTO schema_version (version) SELECT 1 WHERE NOT EXISTS (SELECT * FROM schema_version)",
     // UIDs start at 1; a 0 is a caller's mistake and fails the whole batch.
-    "CREATE TABLE messages (mailbox TEXT NOT NULL, uid_validity INTEGER NOT NULL,"
+    "CREATE TABLE IF NOT EXISTS messages (mailbox TEXT NOT NULL, uid_validity INTEGER NOT NULL,"
     " uid INTEGER NOT NULL CHECK (uid > 0), whole BLOB, header BLOB NOT NULL, body_text BLOB,"
     " plain_part BLOB, html_part BLOB, html_included INTEGER NOT NULL,"
     " PRIMARY KEY (mailbox, uid_validity, uid)) WITHOUT ROWID",
@@ -50,6 +51,13 @@ QVariant blob(const QByteArray &bytes)
 QVariant blobOrNull(const std::optional<QByteArray> &part)
 {
     return part ? blob(*part) : QVariant();
+}
+
+// Another run holds the file: a reason to wait or do without, never one to set the file aside.
+bool heldByAnotherRun(const QSqlError &error)
+{
+    const QString code = error.nativeErrorCode();
+    return code == QLatin1String("5") || code == QLatin1String("6"); // SQLITE_BUSY, SQLITE_LOCKED
 }
 
 QString latin1(const char *text)
@@ -215,6 +223,8 @@ bool LocalMailCopy::usable(bool create)
         }
         if (openAndCheck())
             return true;
+        if (m_refused)
+            return false;
     }
     return false;
 }
@@ -237,10 +247,18 @@ bool LocalMailCopy::openAndCheck()
         m_refused = true;
         return false;
     }
-    const QString problem = problemWithContents();
+    bool inUse = false;
+    const QString problem = problemWithContents(&inUse);
     if (problem.isEmpty())
         return true;
     close();
+    if (inUse) {
+        note(QStringLiteral("The local copy of mail text is in use by another run of the "
+                            "program (%1); this run does without it.")
+                 .arg(problem));
+        m_refused = true; // not waited for again at every message
+        return false;
+    }
     const QString aside = m_file.setAside();
     if (aside.isEmpty()) {
         note(QStringLiteral("The local copy of mail text in %1 cannot be used (%2) and could not "
@@ -255,18 +273,20 @@ bool LocalMailCopy::openAndCheck()
     return false;
 }
 
-QString LocalMailCopy::problemWithContents()
+QString LocalMailCopy::problemWithContents(bool *inUse)
 {
     QSqlDatabase db = database();
     QSqlQuery check(db);
-    if (!check.exec(QStringLiteral("PRAGMA quick_check")))
+    if (!check.exec(QStringLiteral("PRAGMA quick_check"))) {
+        *inUse = heldByAnotherRun(check.lastError());
         return QStringLiteral("not an SQLite database: %1").arg(check.lastError().text());
+    }
     if (!check.next() || check.value(0).toString() != QLatin1String("ok"))
         return QStringLiteral("it failed its integrity check");
     check.finish();
     const QStringList tables = db.tables();
     if (tables.isEmpty())
-        return createSchema();
+        return createSchema(inUse);
     QSqlQuery version(db);
     if (!tables.contains(QStringLiteral("schema_version"))
         || !version.exec(QStringLiteral("SELECT version FROM schema_version")) || !version.next())
@@ -280,20 +300,20 @@ QString LocalMailCopy::problemWithContents()
     return {};
 }
 
-QString LocalMailCopy::createSchema()
+QString LocalMailCopy::createSchema(bool *inUse)
 {
     QSqlDatabase db = database();
-    if (!db.transaction())
-        return db.lastError().text();
     QSqlQuery query(db);
-    for (const char *statement : SchemaStatements) {
-        if (!query.exec(latin1(statement))) {
-            const QString problem = query.lastError().text();
-            db.rollback();
-            return problem;
-        }
-    }
-    return db.commit() ? QString() : db.lastError().text();
+    bool created = db.transaction();
+    for (const char *statement : SchemaStatements)
+        created = created && query.exec(latin1(statement));
+    if (created && db.commit())
+        return {};
+    const QSqlError error = query.lastError().isValid() ? query.lastError() : db.lastError();
+    query.finish();
+    db.rollback();
+    *inUse = heldByAnotherRun(error);
+    return error.text();
 }
 
 LocalMailCopy::Forgotten LocalMailCopy::forget(const QString &account, QString *problem)

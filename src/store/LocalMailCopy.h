@@ -43,8 +43,9 @@ private:
     bool usable(bool create);
     QString openConnection();
     bool openAndCheck();
-    QString problemWithContents();
-    QString createSchema();
+    // Empty text when the file is a sound copy; `inUse` tells a busy file from a bad one.
+    QString problemWithContents(bool *inUse);
+    QString createSchema(bool *inUse);
     void close();
     QSqlDatabase database() const;
     void note(const QString &text);
