@@ -74,6 +74,9 @@ QList<QCommandLineOption> OptionList()
             valued("output", "FILE"),
             flag("quiet"),
             flag("list-folders"),
+            flag("cache"),
+            flag("clear-cache"),
+            flag("ignore-daily-limit"),
             flag("help"),
             flag("version")};
 }
@@ -189,6 +192,16 @@ QString ReadChoices(const QCommandLineParser &parser, CliOptions &options)
     return {};
 }
 
+QString ReadDownloadChoices(const QCommandLineParser &parser, CliOptions &options)
+{
+    options.keepLocalCopy = parser.isSet(QStringLiteral("cache"));
+    options.clearLocalCopy = parser.isSet(QStringLiteral("clear-cache"));
+    options.ignoreDailyLimit = parser.isSet(QStringLiteral("ignore-daily-limit"));
+    if (options.keepLocalCopy && options.clearLocalCopy)
+        return QStringLiteral("give either --cache or --clear-cache, not both");
+    return {};
+}
+
 } // namespace
 
 ParsedArguments ParseCliArguments(const QStringList &arguments)
@@ -212,7 +225,8 @@ ParsedArguments ParseCliArguments(const QStringList &arguments)
         return parsed;
     }
     CliOptions options;
-    for (const auto &read : {ReadChoices, ReadConnectionOptions, ReadModeInputs}) {
+    for (const auto &read :
+         {ReadChoices, ReadDownloadChoices, ReadConnectionOptions, ReadModeInputs}) {
         parsed.problem = read(parser, options);
         if (!parsed.problem.isEmpty())
             return parsed;
@@ -233,8 +247,9 @@ QString CliUsageText()
         "all|containing|not-containing|line-numbers|between|text-set]\n"
         "                     [--text TEXT] [--lines LIST] [--start X --end Y] [--include-start]\n"
         "                     [--include-end] [--show-duplicates] [--format lines|csv|jsonl]\n"
-        "                     [--output FILE] [--quiet]\n"
+        "                     [--output FILE] [--quiet] [--cache] [--ignore-daily-limit]\n"
         "       tessaline-cli --list-folders ...connection options...\n"
+        "       tessaline-cli --clear-cache --user NAME  (removes the local copy of mail text)\n"
         "       tessaline-cli --version | --help\n"
         "exit status: 0 done, 1 rows not written, 2 usage error, 3 sign-in failed,\n"
         "             4 folder cannot be selected, 5 connection or TLS failure,\n"

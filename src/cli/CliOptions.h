@@ -32,6 +32,12 @@ struct CliOptions
     OutputFormat format = OutputFormat::Lines;
     QString outputPath; // empty: standard output
     bool quiet = false;
+    // --cache: fetched mail text is kept in the account's local copy and read from it.
+    bool keepLocalCopy = false;
+    // --clear-cache: the account's local copy is removed and nothing else is done.
+    bool clearLocalCopy = false;
+    // --ignore-daily-limit: a run that would pass the daily download limit goes ahead.
+    bool ignoreDailyLimit = false;
 };
 
 struct ParsedArguments

@@ -10,6 +10,7 @@
 #include "ApplicationTitle.h"
 #include "ControlText.h"
 #include "ImapComponent.h"
+#include "LocalMailCopy.h"
 #include "MailRun.h"
 #include "MessageRows.h"
 #include "ProgramVersion.h"
@@ -89,6 +90,23 @@ ServerOverride ChosenServer(const CliOptions &options, const ServerOverride &env
             options.caFile.isEmpty() ? environment.caFile : options.caFile};
 }
 
+// --clear-cache: needs no password and no server.
+ExitCode ForgetLocalCopy(const QString &user)
+{
+    QString problem;
+    switch (LocalMailCopy::forget(user, &problem)) {
+    case LocalMailCopy::Forgotten::Removed:
+        PrintLine(stderr, QStringLiteral("removed the local copy of mail text of %1").arg(user));
+        return ExitCode::Success;
+    case LocalMailCopy::Forgotten::NothingKept:
+        PrintLine(stderr, QStringLiteral("there is no local copy of mail text of %1").arg(user));
+        return ExitCode::Success;
+    case LocalMailCopy::Forgotten::Failed:
+        break;
+    }
+    return Fail(ExitCode::Failed, problem);
+}
+
 } // namespace
 
 CliRun::CliRun(CliOptions options, const QString &password, const ServerOverride &server)
@@ -123,6 +141,8 @@ int CliRun::main(const QStringList &arguments, const ServerOverride &environment
     }
     if (!parsed.options)
         return int(UsageError(parsed.problem));
+    if (parsed.options->clearLocalCopy)
+        return int(ForgetLocalCopy(parsed.options->user));
     std::optional<QString> password = QString();
     if (parsed.options->auth == CliCredentials::Auth::Password) {
         const PasswordSource source = PasswordSource::read(*parsed.options);

@@ -14,6 +14,9 @@ QString LineNumberHelpText();
 // Sign-in help: app passwords, signing in with Google, and the accounts that work.
 QString SignInHelpText();
 QString PrivacyPolicyText();
+// The paragraph the privacy policy adds while a local copy of mail text is wanted or still kept
+// in `folder`.
+QString LocalCopyPrivacyText(const QString &folder);
 QString CharacterFilterHelpText();
 // Three lines separated by CR LF.
 QString LabelFilterHelpText();

@@ -1,17 +1,28 @@
 #include "MainWindowHelp.h"
 
 #include "HelpTexts.h"
+#include "LocalCopyFile.h"
+#include "LocalMailCopy.h"
 #include "Prompts.h"
 #include "Steps.h"
 
 #include <QStringList>
 
 namespace {
+// While the user keeps a local copy, or one is left from earlier, the policy names that exception.
+QString privacyPolicy()
+{
+    if (!LocalMailCopy::isWanted() && !LocalMailCopy::anyKept())
+        return PrivacyPolicyText();
+    return PrivacyPolicyText() + QStringLiteral("\r\r")
+        + LocalCopyPrivacyText(LocalCopyFile::folder());
+}
+
 // The boxes each button shows, in order.
 QStringList helpBoxesOf(const QString &buttonName)
 {
     if (buttonName == QLatin1String("PushButton15"))
-        return {SignInHelpText(), PrivacyPolicyText()};
+        return {SignInHelpText(), privacyPolicy()};
     if (buttonName == QLatin1String("PushButton10"))
         return {LineNumberHelpText()};
     if (buttonName == QLatin1String("PushButton16"))

@@ -10,6 +10,7 @@
 #include "Form2.h"
 #include "Form3.h"
 #include "ImapComponent.h"
+#include "LocalCopyPanel.h"
 #include "MainWindowHelp.h"
 #include "ProgramFolder.h"
 #include "ProgramIcon.h"
@@ -49,6 +50,7 @@ Form1::Form1(QWidget *parent)
     setObjectName(QStringLiteral("Form1"));
     m_ui.build(this);
     m_ui.ListView1->setResultModel(m_results);
+    m_ui.localCopy->setAccountSource([this] { return m_ui.Text7->text(); });
     m_modeInputs = std::make_unique<Form1ModeInputs>(*this);
     m_export = std::make_unique<ResultExport>(
         *m_results,
@@ -117,6 +119,8 @@ void Form1::watchPointerAreas()
                          startButtons.contains(button) ? WindowPointer::Role::HandEvenWhenBusy
                                                        : WindowPointer::Role::Hand);
     m_pointer->watch(m_ui.Check3, WindowPointer::Role::Hand);
+    for (QWidget *control : m_ui.localCopy->focusOrder())
+        m_pointer->watch(control, WindowPointer::Role::Hand);
 }
 
 Form2 &Form1::form2()

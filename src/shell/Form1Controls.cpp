@@ -1,5 +1,6 @@
 #include "Form1Controls.h"
 
+#include "LocalCopyPanel.h"
 #include "ResultListView.h"
 #include "SignInChoice.h"
 
@@ -55,6 +56,8 @@ void Form1Controls::build(QWidget *window)
     left->addWidget(buildFilterFrame(window));
     left->addWidget(buildBetweenFrame(window));
     left->addWidget(buildExtractionFrame(window));
+    localCopy = new LocalCopyPanel(window);
+    left->addWidget(localCopy);
     left->addStretch(1);
     columns->addLayout(left, 0);
     columns->addWidget(buildResultsArea(window), 1);
@@ -232,6 +235,9 @@ void Form1Controls::setTabOrder(QWidget *window) const
               PushButton7,  Text5,        PushButton10, PushButton4,  PushButton16, PushButton11,
               PushButton18, ListView1,    PushButton1,  PushButton3,  PushButton14, PushButton6,
               PushButton12, PushButton9};
+    // The local copy's frame ends the left column.
+    for (QWidget *control : localCopy->focusOrder())
+        order.insert(order.indexOf(ListView1), control);
     for (qsizetype i = 1; i < order.size(); ++i)
         window->setTabOrder(order[i - 1], order[i]);
 }
@@ -256,5 +262,6 @@ QList<QPushButton *> Form1Controls::extractionStartButtons() const
 
 QList<QWidget *> Form1Controls::plainPointerAreas() const
 {
-    return {Frame1, Frame4, Frame5, Frame6, ListView1, ListView1->viewport(), Text6, Text7};
+    return {Frame1, Frame4, Frame5, Frame6, localCopy, ListView1, ListView1->viewport(),
+            Text6,  Text7};
 }

@@ -13,6 +13,7 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QWidget;
+class LocalCopyPanel;
 class ResultListView;
 class SignInChoice;
 
@@ -64,6 +65,9 @@ struct Form1Controls
     QPushButton *PushButton16 = nullptr;
     QPushButton *PushButton11 = nullptr;
     QPushButton *PushButton18 = nullptr;
+
+    // "Local Copy": keep fetched mail text on disk, and forget it.
+    LocalCopyPanel *localCopy = nullptr;
 
     // Results
     QLabel *resultsHeading = nullptr;

@@ -27,5 +27,12 @@ inline const QString IncludeStart = QStringLiteral("Check21");
 inline const QString IncludeEnd = QStringLiteral("Check22");
 // The text sets of the text-set dialog.
 inline const QString TextSets = QStringLiteral("Combo1");
+// "Keep a local copy of fetched mail text": "1" ticked, "0" not.
+inline const QString KeepLocalCopy = QStringLiteral("KeepLocalCopy");
+// Bytes downloaded from one account (named by its digest) today: "yyyy-MM-dd bytes".
+inline QString dailyDownload(const QString &accountDigest)
+{
+    return QStringLiteral("DailyDownload/%1").arg(accountDigest);
+}
 
 } // namespace SettingsKeys

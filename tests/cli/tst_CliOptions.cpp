@@ -87,6 +87,8 @@ void tst_CliOptions::usageErrors_data()
     QTest::newRow("between without Y")
         << Required + QStringList {u"--mode"_s, u"between"_s, u"--start"_s, u"["_s}
         << u"end text (Y)"_s;
+    QTest::newRow("keep and clear the local copy at once")
+        << Required + QStringList {u"--cache"_s, u"--clear-cache"_s} << u"not both"_s;
 }
 
 void tst_CliOptions::usageErrors()
@@ -167,6 +169,13 @@ void tst_CliOptions::helpAndDefaults()
     QVERIFY(!options.inputs.duplicatesShown);
     QCOMPARE(options.inputs.filter, u"needle"_s);
     QVERIFY(options.outputPath.isEmpty());
+    QVERIFY(!options.keepLocalCopy && !options.clearLocalCopy && !options.ignoreDailyLimit);
+
+    const ParsedArguments downloads =
+        ParseCliArguments(Required + QStringList {u"--cache"_s, u"--ignore-daily-limit"_s});
+    QVERIFY2(downloads.options, qPrintable(downloads.problem));
+    QVERIFY(downloads.options->keepLocalCopy && downloads.options->ignoreDailyLimit);
+    QVERIFY(!downloads.options->clearLocalCopy);
 }
 
 void tst_CliOptions::folderName_data()

@@ -3,6 +3,7 @@
 #include "ExportTable.h"
 #include "GeneralDate.h"
 #include "GoogleStandIn.h"
+#include "LocalMailCopy.h"
 #include "ResultFiles.h"
 #include "SecretStore.h"
 
@@ -212,6 +213,7 @@ private Q_SLOTS:
     void failures();
     void oauth2SignInPaths_data();
     void oauth2SignInPaths();
+    void clearCacheRemovesOnlyThatAccountsCopyWithoutSigningIn();
 
 private:
     QString wrongPasswordFile() const { return m_dir.filePath(u"wrong-password"_s); }
@@ -579,6 +581,38 @@ void tst_CliRuns::oauth2SignInPaths()
     QVERIFY2(QString::fromUtf8(result.err).contains(reason), result.err.constData());
     QCOMPARE(ParseJsonLines(result.out), exitCode == 0 ? AllRows(Inbox()) : QStringList());
     QCOMPARE(google.refreshes(), savedSignIn ? 1 : 0);
+}
+
+void tst_CliRuns::clearCacheRemovesOnlyThatAccountsCopyWithoutSigningIn()
+{
+    // The copies go where the program's own cache location is.
+    QTemporaryDir cacheHome;
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cacheHome.path()));
+    const QString organization = QCoreApplication::organizationName();
+    const QString application = QCoreApplication::applicationName();
+    QCoreApplication::setOrganizationName(u"Marlowix"_s);
+    QCoreApplication::setApplicationName(u"Tessaline"_s);
+    const MessageKey key {u"INBOX"_s, 1, 1};
+    FetchedMessage message;
+    message.whole = "Subject: kept\r\n\r\n"_ba;
+    LocalMailCopy(u"one@example.test"_s).keep({{key, message}});
+    LocalMailCopy(u"two@example.test"_s).keep({{key, message}});
+
+    // No password is read and no server is asked: a closed port and a missing file show it.
+    const QStringList arguments {
+        u"--clear-cache"_s, u"--user"_s,          u"One@example.test"_s,       u"--host"_s,
+        u"127.0.0.1:1"_s,   u"--password-file"_s, m_dir.filePath(u"missing"_s)};
+    CliResult result = run(arguments);
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY2(result.err.contains("removed the local copy"), result.err.constData());
+    QVERIFY(!LocalMailCopy::isKept(u"one@example.test"_s));
+    QVERIFY(LocalMailCopy::isKept(u"two@example.test"_s));
+    result = run(arguments);
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY2(result.err.contains("no local copy"), result.err.constData());
+    QCoreApplication::setOrganizationName(organization);
+    QCoreApplication::setApplicationName(application);
+    qunsetenv("XDG_CACHE_HOME");
 }
 
 QTEST_GUILESS_MAIN(tst_CliRuns)

@@ -3,13 +3,17 @@
 #include "Form2.h"
 #include "Form3.h"
 #include "HelpTexts.h"
+#include "LocalCopyFile.h"
+#include "LocalMailCopy.h"
 #include "MainWindowHelp.h"
 #include "RowSink.h"
 #include "ScriptedPrompts.h"
 #include "TestEnvironment.h"
 #include "TextRules.h"
 
+#include <QFile>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
@@ -111,6 +115,7 @@ private Q_SLOTS:
     void init() { m_link.clicks.clear(); }
     void boxTexts_data();
     void boxTexts();
+    void privacyPolicyNamesTheLocalCopyWhileItIsKept();
     void extractBetweenExampleIsWhatTheEngineExtracts();
     void textSetExampleResultsAreThePoemLinesFound();
 
@@ -217,6 +222,36 @@ void tst_HelpTexts::boxTexts()
         QCOMPARE(box.icon, Prompts::Icon::None);
     }
     QVERIFY(m_link.clicks.isEmpty());
+}
+
+void tst_HelpTexts::privacyPolicyNamesTheLocalCopyWhileItIsKept()
+{
+    QTemporaryDir cacheHome;
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cacheHome.path()));
+    const auto privacyBox = [] {
+        ScriptedPrompts prompts;
+        ShowMainWindowHelp(QStringLiteral("PushButton15"));
+        return prompts.messageTexts().value(1);
+    };
+    const QString withCopy = PrivacyPolicyText() + lines(R"(
+
+When 'Keep a local copy of fetched mail text' is ticked, this is the exception: the header and text parts of each message retrieved (never its attachments) are kept on your computer, in a file only you can read in )")
+        + LocalCopyFile::folder()
+        + QStringLiteral(", so that a later run need not download them again. They stay there "
+                         "until you press 'Forget local copy'.");
+    QCOMPARE(privacyBox(), PrivacyPolicyText());
+    LocalMailCopy::setWanted(true);
+    QCOMPARE(privacyBox(), withCopy);
+    FetchedMessage message;
+    message.whole = QByteArray("Subject: kept\r\n\r\n");
+    LocalMailCopy(QStringLiteral("reader.one@example.com"))
+        .keep({{{QStringLiteral("INBOX"), 1, 1}, message}});
+    // Unticked, the copy kept so far is still on the computer until it is forgotten.
+    LocalMailCopy::setWanted(false);
+    QCOMPARE(privacyBox(), withCopy);
+    LocalMailCopy::forget(QStringLiteral("reader.one@example.com"));
+    QCOMPARE(privacyBox(), PrivacyPolicyText());
+    qunsetenv("XDG_CACHE_HOME");
 }
 
 void tst_HelpTexts::extractBetweenExampleIsWhatTheEngineExtracts()

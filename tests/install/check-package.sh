@@ -16,6 +16,7 @@ while read -r file; do
     grep -qE " \./usr/$file\$" <<<"$contents" || fail "not in the package: /usr/$file"
 done < <(installed_files "$id")
 dpkg-deb --field "$deb" Depends | grep -q 'libqt6core6' || fail "no dependencies from dpkg-shlibdeps"
+dpkg-deb --field "$deb" Depends | grep -q 'libqt6sql6-sqlite' || fail "no dependency on the SQLite plugin"
 [ -z "$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -E 'inst|rm$')" ] ||
     fail "the package has maintainer scripts"
 

@@ -1,0 +1,357 @@
+#include "LocalMailCopy.h"
+
+#include "SettingsKeys.h"
+#include "SettingsStore.h"
+#include "StepFailure.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
+#include <QUuid>
+
+#include <array>
+
+namespace {
+
+constexpr int SchemaVersion = 1;
+
+// The optional sections of a message, in the order of their columns.
+struct OptionalPart
+{
+    const char *column;
+    std::optional<QByteArray> FetchedMessage::*member;
+};
+const std::array<OptionalPart, 4> OptionalParts = {{
+    {"whole", &FetchedMessage::whole},
+    {"body_text", &FetchedMessage::text},
+    {"plain_part", &FetchedMessage::plainPart},
+    {"html_part", &FetchedMessage::htmlPart},
+}};
+
+// Another run may be creating the same new file at the same moment: both must end with one schema.
+const char *const SchemaStatements[] = {
+    "CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)",
+    "INSERT INTO schema_version (version) SELECT 1 WHERE NOT EXISTS (SELECT * FROM schema_version)",
+    // UIDs start at 1; a 0 is a caller's mistake and fails the whole batch.
+    "CREATE TABLE IF NOT EXISTS messages (mailbox TEXT NOT NULL, uid_validity INTEGER NOT NULL,"
+    " uid INTEGER NOT NULL CHECK (uid > 0), whole BLOB, header BLOB NOT NULL, body_text BLOB,"
+    " plain_part BLOB, html_part BLOB, html_included INTEGER NOT NULL,"
+    " PRIMARY KEY (mailbox, uid_validity, uid)) WITHOUT ROWID",
+};
+
+// An empty section is still a section: bound as an empty blob, never as NULL.
+QVariant blob(const QByteArray &bytes)
+{
+    return QVariant(bytes.isNull() ? QByteArray("") : bytes);
+}
+
+QVariant blobOrNull(const std::optional<QByteArray> &part)
+{
+    return part ? blob(*part) : QVariant();
+}
+
+// Another run holds the file: a reason to wait or do without, never one to set the file aside.
+bool heldByAnotherRun(const QSqlError &error)
+{
+    const QString code = error.nativeErrorCode();
+    return code == QLatin1String("5") || code == QLatin1String("6"); // SQLITE_BUSY, SQLITE_LOCKED
+}
+
+QString latin1(const char *text)
+{
+    return QString::fromLatin1(text);
+}
+
+QString selectedColumns()
+{
+    QStringList columns {QStringLiteral("header"), QStringLiteral("html_included")};
+    // The driver reads an empty blob as a null one: ask SQLite which sections are there.
+    for (const OptionalPart &part : OptionalParts)
+        columns << latin1(part.column) << latin1(part.column) + QStringLiteral(" IS NOT NULL");
+    return columns.join(QStringLiteral(", "));
+}
+
+FetchedMessage messageFromRow(const QSqlQuery &query)
+{
+    FetchedMessage message;
+    message.header = query.value(0).toByteArray();
+    message.htmlIncluded = query.value(1).toBool();
+    int column = 2;
+    for (const OptionalPart &part : OptionalParts) {
+        if (query.value(column + 1).toBool())
+            message.*part.member = query.value(column).toByteArray();
+        column += 2;
+    }
+    return message;
+}
+
+void bindKey(QSqlQuery &query, const MessageKey &key)
+{
+    query.addBindValue(key.mailbox);
+    query.addBindValue(qint64(key.uidValidity));
+    query.addBindValue(qint64(key.uid));
+}
+
+bool insertMessage(QSqlQuery &insert, const MessageKey &key, const FetchedMessage &message)
+{
+    bindKey(insert, key);
+    insert.addBindValue(blob(message.header));
+    insert.addBindValue(message.htmlIncluded ? 1 : 0);
+    for (const OptionalPart &part : OptionalParts)
+        insert.addBindValue(blobOrNull(message.*part.member));
+    return insert.exec();
+}
+
+QString insertStatement()
+{
+    QStringList columns {QStringLiteral("mailbox"), QStringLiteral("uid_validity"),
+                         QStringLiteral("uid"), QStringLiteral("header"),
+                         QStringLiteral("html_included")};
+    for (const OptionalPart &part : OptionalParts)
+        columns << latin1(part.column);
+    QStringList marks;
+    marks.fill(QStringLiteral("?"), columns.size());
+    return QStringLiteral("INSERT OR REPLACE INTO messages (%1) VALUES (%2)")
+        .arg(columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+}
+
+} // namespace
+
+LocalMailCopy::LocalMailCopy(const QString &account)
+    : m_file(account),
+      m_connectionName(QStringLiteral("local-mail-copy-") + QUuid::createUuid().toString())
+{
+}
+
+LocalMailCopy::~LocalMailCopy()
+{
+    close();
+}
+
+QSqlDatabase LocalMailCopy::database() const
+{
+    return QSqlDatabase::database(m_connectionName, false);
+}
+
+void LocalMailCopy::close()
+{
+    if (!QSqlDatabase::contains(m_connectionName))
+        return;
+    database().close();
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+void LocalMailCopy::note(const QString &text)
+{
+    if (!m_notice.isEmpty())
+        m_notice += QLatin1Char('\n');
+    m_notice += text;
+}
+
+QString LocalMailCopy::takeNotice()
+{
+    return std::exchange(m_notice, QString());
+}
+
+std::optional<FetchedMessage> LocalMailCopy::find(const MessageKey &key)
+{
+    if (!usable(false))
+        return std::nullopt;
+    QSqlQuery query(database());
+    query.prepare(QStringLiteral("SELECT %1 FROM messages WHERE mailbox = ? AND uid_validity = ? "
+                                 "AND uid = ?")
+                      .arg(selectedColumns()));
+    bindKey(query, key);
+    if (!query.exec() || !query.next())
+        return std::nullopt;
+    return messageFromRow(query);
+}
+
+void LocalMailCopy::keep(const QList<std::pair<MessageKey, FetchedMessage>> &batch)
+{
+    if (batch.isEmpty() || !usable(true))
+        return;
+    QSqlDatabase db = database();
+    QSqlQuery insert(db);
+    bool kept = db.transaction() && insert.prepare(insertStatement());
+    for (qsizetype i = 0; kept && i < batch.size(); ++i)
+        kept = insertMessage(insert, batch[i].first, batch[i].second);
+    if (kept && db.commit())
+        return;
+    const QString reason =
+        insert.lastError().isValid() ? insert.lastError().text() : db.lastError().text();
+    insert.finish();
+    db.rollback();
+    note(QStringLiteral("A batch of %1 messages could not be kept in the local copy of mail text "
+                        "(%2); they will be downloaded again next time.")
+             .arg(batch.size())
+             .arg(reason));
+}
+
+void LocalMailCopy::dropStale(const QString &mailbox, quint32 uidValidity)
+{
+    if (!usable(false))
+        return;
+    QSqlQuery query(database());
+    query.prepare(QStringLiteral("DELETE FROM messages WHERE mailbox = ? AND uid_validity <> ?"));
+    query.addBindValue(mailbox);
+    query.addBindValue(qint64(uidValidity));
+    query.exec();
+}
+
+bool LocalMailCopy::usable(bool create)
+{
+    // Forgotten while open: the file is gone and a later batch starts a new one.
+    if (database().isOpen() && m_file.exists())
+        return true;
+    close();
+    if (m_refused)
+        return false;
+    // Twice at most: a file set aside leaves room for one new copy.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (!m_file.exists()) {
+            if (!create)
+                return false;
+            if (const QString problem = m_file.createPrivate(); !problem.isEmpty()) {
+                note(
+                    QStringLiteral("The local copy of mail text cannot be kept: %1.").arg(problem));
+                return false;
+            }
+        }
+        if (openAndCheck())
+            return true;
+        if (m_refused)
+            return false;
+    }
+    return false;
+}
+
+QString LocalMailCopy::openConnection()
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+    if (!db.isValid())
+        return QStringLiteral("the SQLite driver of Qt SQL is missing");
+    db.setDatabaseName(m_file.path());
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    return db.open() ? QString() : db.lastError().text();
+}
+
+bool LocalMailCopy::openAndCheck()
+{
+    if (const QString problem = openConnection(); !problem.isEmpty()) {
+        close();
+        note(QStringLiteral("The local copy of mail text cannot be kept: %1.").arg(problem));
+        m_refused = true;
+        return false;
+    }
+    bool inUse = false;
+    const QString problem = problemWithContents(&inUse);
+    if (problem.isEmpty())
+        return true;
+    close();
+    if (inUse) {
+        note(QStringLiteral("The local copy of mail text is in use by another run of the "
+                            "program (%1); this run does without it.")
+                 .arg(problem));
+        m_refused = true; // not waited for again at every message
+        return false;
+    }
+    const QString aside = m_file.setAside();
+    if (aside.isEmpty()) {
+        note(QStringLiteral("The local copy of mail text in %1 cannot be used (%2) and could not "
+                            "be set aside; it is left alone and nothing is kept.")
+                 .arg(m_file.path(), problem));
+        m_refused = true;
+        return false;
+    }
+    note(QStringLiteral("The local copy of mail text in %1 could not be used (%2). It was set "
+                        "aside as %3 and a new copy is started.")
+             .arg(m_file.path(), problem, aside));
+    return false;
+}
+
+QString LocalMailCopy::problemWithContents(bool *inUse)
+{
+    QSqlDatabase db = database();
+    QSqlQuery check(db);
+    if (!check.exec(QStringLiteral("PRAGMA quick_check"))) {
+        *inUse = heldByAnotherRun(check.lastError());
+        return QStringLiteral("not an SQLite database: %1").arg(check.lastError().text());
+    }
+    if (!check.next() || check.value(0).toString() != QLatin1String("ok"))
+        return QStringLiteral("it failed its integrity check");
+    check.finish();
+    const QStringList tables = db.tables();
+    if (tables.isEmpty())
+        return createSchema(inUse);
+    QSqlQuery version(db);
+    if (!tables.contains(QStringLiteral("schema_version"))
+        || !version.exec(QStringLiteral("SELECT version FROM schema_version")) || !version.next())
+        return QStringLiteral("it is not a local copy of this program");
+    const QString found = version.value(0).toString();
+    if (found != QString::number(SchemaVersion) || version.next())
+        return QStringLiteral("it is kept in another layout, version %1").arg(found);
+    QSqlQuery columns(db);
+    if (!columns.exec(QStringLiteral("SELECT %1 FROM messages LIMIT 0").arg(selectedColumns())))
+        return QStringLiteral("its messages table is not the expected one");
+    return {};
+}
+
+QString LocalMailCopy::createSchema(bool *inUse)
+{
+    QSqlDatabase db = database();
+    QSqlQuery query(db);
+    bool created = db.transaction();
+    for (const char *statement : SchemaStatements)
+        created = created && query.exec(latin1(statement));
+    if (created && db.commit())
+        return {};
+    const QSqlError error = query.lastError().isValid() ? query.lastError() : db.lastError();
+    query.finish();
+    db.rollback();
+    *inUse = heldByAnotherRun(error);
+    return error.text();
+}
+
+LocalMailCopy::Forgotten LocalMailCopy::forget(const QString &account, QString *problem)
+{
+    const QStringList files = LocalCopyFile(account).allFiles();
+    if (files.isEmpty())
+        return Forgotten::NothingKept;
+    for (const QString &path : files) {
+        QFile file(path);
+        if (!file.remove()) {
+            if (problem)
+                *problem = QStringLiteral("cannot remove %1: %2").arg(path, file.errorString());
+            return Forgotten::Failed;
+        }
+    }
+    return Forgotten::Removed;
+}
+
+bool LocalMailCopy::isKept(const QString &account)
+{
+    return !LocalCopyFile(account).allFiles().isEmpty();
+}
+
+bool LocalMailCopy::anyKept()
+{
+    return !QDir(LocalCopyFile::folder()).entryList(QDir::Files | QDir::Hidden).isEmpty();
+}
+
+bool LocalMailCopy::isWanted()
+{
+    try {
+        return ReadBooleanSetting(SettingsKeys::KeepLocalCopy, 0);
+    } catch (const StepFailure &) {
+        return false; // a value no version wrote: keep nothing
+    }
+}
+
+void LocalMailCopy::setWanted(bool wanted)
+{
+    SaveSetting(SettingsKeys::KeepLocalCopy, CheckForm(wanted));
+}
