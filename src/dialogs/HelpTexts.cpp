@@ -159,21 +159,12 @@ QString PrivacyPolicyText()
         QStringLiteral("2. This software does not store any information that is retrieved from "
                        "your Gmail account."),
         QString(),
-<<<<<<< HEAD
         QStringLiteral("3. If you select the 'Remember me' feature, your user name is kept in a "
                        "settings file on your computer that only you can read, and your app "
                        "password in your computer's secret store (the desktop keyring). Your "
                        "sign-in with Google is kept in the secret store too. Where no secret store "
                        "is available, they are kept only until the program closes, never in a "
                        "plain file. Nothing is stored on a server."),
-=======
-        QStringLiteral(
-            "3. If you select the 'Remember me' feature, your user name and app "
-            "password are kept in a settings file on your computer that only you can "
-            "read. Your sign-in with Google is kept in your computer's secret store (the "
-            "desktop keyring); where no secret store is available it is kept only until "
-            "the program closes, never in a plain file. Nothing is stored on a server."),
->>>>>>> localcopy
     });
 }
 
