@@ -2,12 +2,20 @@
 
 #include <QStringEncoder>
 
+#include <cstdlib>
+#include <new>
+
+#ifdef Q_OS_UNIX
+#include <sys/mman.h>
+#endif
+
 namespace {
 
 // Small texts share blocks of this size; a longer one gets a block of its own, so a block's
 // unused end stays small.
-constexpr qsizetype BlockBytes = 256 * 1024;
-constexpr qsizetype OwnBlockFrom = 16 * 1024;
+constexpr qsizetype BlockBytes = 1024 * 1024;
+constexpr qsizetype OwnBlockFrom = 64 * 1024;
+constexpr qsizetype SpansPerChunk = 64 * 1024;
 
 // The length of `text` in UTF-8, or -1 when it holds a lone surrogate (which the encoder
 // replaces, so positions in it would not map one to one).
@@ -40,11 +48,37 @@ QStringEncoder Utf8Encoder()
 
 } // namespace
 
+void RowTexts::ReturnPages::operator()(void *memory) const
+{
+#ifdef Q_OS_UNIX
+    munmap(memory, bytes);
+#else
+    std::free(memory);
+#endif
+}
+
+// Straight from the system: blocks kept for the whole run between the session's short-lived
+// allocations would fragment the heap, and every allocation after them would search longer.
+template<typename T> RowTexts::Pages<T> RowTexts::takePages(std::size_t count)
+{
+    const std::size_t bytes = count * sizeof(T);
+#ifdef Q_OS_UNIX
+    void *memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED)
+        throw std::bad_alloc();
+#else
+    void *memory = std::malloc(bytes);
+    if (!memory)
+        throw std::bad_alloc();
+#endif
+    return Pages<T>(static_cast<T *>(memory), ReturnPages {bytes});
+}
+
 void RowTexts::append(const QString &text)
 {
     const qsizetype length = Utf8Length(text);
     const Span span = store(text, length);
-    m_spans.push_back(span);
+    addSpan(span);
     m_last = length >= 0 && qsizetype(span.length) == length ? text : QString();
     m_lastSpan = span;
     m_lastUnits = 0;
@@ -54,13 +88,27 @@ void RowTexts::append(const QString &text)
 void RowTexts::appendPart(QStringView part)
 {
     if (!pointIntoLast(part))
-        m_spans.push_back(store(part, Utf8Length(part)));
+        addSpan(store(part, Utf8Length(part)));
+}
+
+void RowTexts::addSpan(const Span &span)
+{
+    if (m_size == qsizetype(m_spanChunks.size()) * SpansPerChunk)
+        m_spanChunks.push_back(takePages<Span>(SpansPerChunk));
+    m_spanChunks.back()[m_size % SpansPerChunk] = span;
+    ++m_size;
+}
+
+const RowTexts::Span &RowTexts::span(qsizetype row) const
+{
+    return m_spanChunks[std::size_t(row / SpansPerChunk)][row % SpansPerChunk];
 }
 
 void RowTexts::clear()
 {
     std::vector<Block>().swap(m_blocks);
-    std::deque<Span>().swap(m_spans);
+    std::vector<Pages<Span>>().swap(m_spanChunks);
+    m_size = 0;
     m_openBlock = -1;
     m_textBytes = 0;
     m_last = QString();
@@ -74,10 +122,10 @@ QString RowTexts::text(qsizetype row) const
 
 QByteArrayView RowTexts::bytes(qsizetype row) const
 {
-    const Span &span = m_spans[std::size_t(row)];
-    if (span.length == 0)
+    const Span &where = span(row);
+    if (where.length == 0)
         return {};
-    return QByteArrayView(m_blocks[span.block].bytes.get() + span.offset, span.length);
+    return QByteArrayView(m_blocks[where.block].bytes.get() + where.offset, where.length);
 }
 
 QByteArrayView RowTexts::encode(QStringView text, QByteArray &buffer)
@@ -117,8 +165,7 @@ char *RowTexts::room(qsizetype length, quint32 *block)
         }
     }
     const qsizetype capacity = ownBlock ? length : BlockBytes;
-    m_blocks.push_back(
-        {std::make_unique_for_overwrite<char[]>(std::size_t(capacity)), 0, quint32(capacity)});
+    m_blocks.push_back({takePages<char>(std::size_t(capacity)), 0, quint32(capacity)});
     *block = quint32(m_blocks.size() - 1);
     if (!ownBlock)
         m_openBlock = qsizetype(*block);
@@ -130,7 +177,7 @@ char *RowTexts::room(qsizetype length, quint32 *block)
 bool RowTexts::pointIntoLast(QStringView part)
 {
     if (part.isEmpty()) {
-        m_spans.push_back({});
+        addSpan({});
         return true;
     }
     const auto begin = quintptr(m_last.constData());
@@ -146,8 +193,7 @@ bool RowTexts::pointIntoLast(QStringView part)
     }
     m_lastBytes += Utf8Length(QStringView(m_last).sliced(m_lastUnits, unit - m_lastUnits));
     const qsizetype length = Utf8Length(part);
-    m_spans.push_back(
-        {m_lastSpan.block, m_lastSpan.offset + quint32(m_lastBytes), quint32(length)});
+    addSpan({m_lastSpan.block, m_lastSpan.offset + quint32(m_lastBytes), quint32(length)});
     m_lastUnits = unit + part.size();
     m_lastBytes += length;
     return true;

@@ -4,7 +4,6 @@
 #include <QString>
 #include <QStringView>
 
-#include <deque>
 #include <memory>
 #include <vector>
 
@@ -24,7 +23,7 @@ public:
     void appendPart(QStringView part);
     void clear();
 
-    qsizetype size() const { return qsizetype(m_spans.size()); }
+    qsizetype size() const { return m_size; }
     QString text(qsizetype row) const;
     QByteArrayView bytes(qsizetype row) const;
 
@@ -41,19 +40,32 @@ private:
         quint32 offset;
         quint32 length;
     };
+    // What the list keeps until it is cleared lives on pages of its own, not on the heap.
+    struct ReturnPages
+    {
+        std::size_t bytes = 0;
+        void operator()(void *memory) const;
+    };
+    template<typename T> using Pages = std::unique_ptr<T[], ReturnPages>;
+    template<typename T> static Pages<T> takePages(std::size_t count);
+
     struct Block
     {
-        std::unique_ptr<char[]> bytes;
+        Pages<char> bytes;
         quint32 used = 0;
         quint32 capacity = 0;
     };
 
+    void addSpan(const Span &span);
+    const Span &span(qsizetype row) const;
     Span store(QStringView text, qsizetype utf8Length);
     char *room(qsizetype length, quint32 *block);
     bool pointIntoLast(QStringView part);
 
     std::vector<Block> m_blocks;
-    std::deque<Span> m_spans; // grows without moving what it holds: no doubled peak
+    // Fixed-size chunks: the list grows without moving what it holds, so no doubled peak.
+    std::vector<Pages<Span>> m_spanChunks;
+    qsizetype m_size = 0;
     qsizetype m_openBlock = -1; // the block small texts are written into
     qsizetype m_textBytes = 0;
     // The text appended last while its UTF-8 matches it unit for unit in length (no lone
