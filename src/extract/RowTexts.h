@@ -30,7 +30,7 @@ public:
     // `text` as the UTF-8 the rows are held in, written into `buffer`.
     static QByteArrayView encode(QStringView text, QByteArray &buffer);
 
-    // Bytes held for texts and for the rows that point at them.
+    // UTF-8 bytes written for the rows' texts; a row pointing into another's text adds none.
     qsizetype textBytes() const { return m_textBytes; }
 
 private:
