@@ -93,9 +93,9 @@ int main(int argc, char *argv[])
     }
     window.controls().PushButton13->click(); // returns when the run has ended
     const qint64 runMs = timer.elapsed() - connectedMs;
-    std::printf("rows=%lld done=%d connect_seconds=%.3f run_seconds=%.3f",
+    std::printf("rows=%lld done=%d connect_seconds=%.3f run_seconds=%.3f text_bytes=%lld",
                 qlonglong(window.results().count()), prompts.done() ? 1 : 0, connectedMs / 1e3,
-                runMs / 1e3);
+                runMs / 1e3, qlonglong(window.results().textBytes()));
     if (stopHandledMs >= 0)
         std::printf(" stop_latency_ms=%lld stop_to_end_ms=%lld", stopHandledMs - stopDueMs,
                     connectedMs + runMs - stopHandledMs);

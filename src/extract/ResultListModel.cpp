@@ -9,9 +9,29 @@ ResultListModel::ResultListModel(QObject *parent) : QAbstractListModel(parent)
 void ResultListModel::append(const QString &text)
 {
     m_texts.append(text);
+    rowAdded();
+}
+
+void ResultListModel::appendPart(QStringView text)
+{
+    m_texts.appendPart(text);
+    rowAdded();
+}
+
+void ResultListModel::rowAdded()
+{
     m_checked.append(false);
     if (!m_flushTimer.isActive())
         m_flushTimer.start(nextBatchDelay());
+}
+
+QStringList ResultListModel::texts() const
+{
+    QStringList texts;
+    texts.reserve(m_texts.size());
+    for (qsizetype row = 0; row < m_texts.size(); ++row)
+        texts.append(m_texts.text(row));
+    return texts;
 }
 
 bool ResultListModel::contains(const QString &text) const
@@ -85,7 +105,7 @@ QVariant ResultListModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
-        return m_texts.at(index.row());
+        return m_texts.text(index.row());
     case Qt::CheckStateRole:
         return m_checked.at(index.row()) ? Qt::Checked : Qt::Unchecked;
     default:

@@ -37,7 +37,10 @@ ResultExport::ResultExport(const ResultListModel &results, WindowHooks hooks)
 
 ExportTable ResultExport::table() const
 {
-    return ExportTable(m_results.texts(), m_results.checkStates());
+    const ResultListModel &results = m_results;
+    return ExportTable(
+        results.count(), [&results](qsizetype row) { return results.text(row); },
+        results.checkStates());
 }
 
 void ResultExport::copyLinePerRow()

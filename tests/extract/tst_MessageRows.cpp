@@ -93,6 +93,15 @@ void tst_MessageRows::allEmailData_data()
     QTest::newRow("headers then body then lines")
         << u"F"_s << u"D"_s << u"S"_s << u"one\r\ntwo"_s
         << QStringList {u"F"_s, u"D"_s, u"S"_s, u"one\r\ntwo"_s, u"one"_s, u"two"_s};
+    QTest::newRow("lines of a non-ASCII body")
+        << u"F"_s << u"D"_s << u"\u00c9t\u00e9"_s << u"Gr\u00fc\u00dfe\r\n\U0001F600 ok\r\n\u4e2d"_s
+        << QStringList {u"F"_s,
+                        u"D"_s,
+                        u"\u00c9t\u00e9"_s,
+                        u"Gr\u00fc\u00dfe\r\n\U0001F600 ok\r\n\u4e2d"_s,
+                        u"Gr\u00fc\u00dfe"_s,
+                        u"\U0001F600 ok"_s,
+                        u"\u4e2d"_s};
     QTest::newRow("bare LF body is one line")
         << QString() << QString() << QString() << u"one\ntwo"_s
         << QStringList {u"one\ntwo"_s, u"one\ntwo"_s};

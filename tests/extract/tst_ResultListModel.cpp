@@ -38,6 +38,10 @@ void tst_ResultListModel::appendAndContains()
     QVERIFY(!model.contains(u"alpha"_s)); // letter case counts
     QVERIFY(!model.contains(u"Alph"_s));
     QCOMPARE(model.text(1), u"beta"_s);
+    model.append(u"Gr\u00fc\u00dfe \U0001F600"_s);
+    QVERIFY(model.contains(u"Gr\u00fc\u00dfe \U0001F600"_s));
+    QVERIFY(!model.contains(u"Gr\u00fc\u00dfe"_s));
+    QCOMPARE(model.text(4), u"Gr\u00fc\u00dfe \U0001F600"_s);
     QVERIFY(!model.checked(1)); // rows arrive unticked
 }
 
