@@ -86,6 +86,7 @@ private Q_SLOTS:
     void messageLeftOutOrRefusedIsTriedOnItsOwn_data();
     void messageLeftOutOrRefusedIsTriedOnItsOwn();
     void overstatedCountEndsAtTheRealEnd();
+    void deletedDuringTheRunShiftsNothing();
     void signedInConnectionIsKept();
     void keptConnectionThatDiedIsReplaced();
     void anotherUserGetsANewConnection();
@@ -522,6 +523,34 @@ void tst_ImapComponent::overstatedCountEndsAtTheRealEnd()
     QCOMPARE(client().LastFetchFailure(), ImapComponent::FetchFailureKind::MailboxEnded);
     QCOMPARE(client().FailureText(), QStringLiteral("the folder now holds 2 messages"));
     QCOMPARE(client().MessageCount(), 2);
+    QVERIFY(m_server->isAllScenarioDone());
+    QCOMPARE(m_server->mismatches(), QStringList());
+}
+
+void tst_ImapComponent::deletedDuringTheRunShiftsNothing()
+{
+    // Message 2 is deleted elsewhere while message 1 is read: from then on message 3 is sequence
+    // number 2 on the server. Asking by UID, the run skips 2 with its reason and reads 3 as 3.
+    Script third = fetchedAhead(8, 3, 3);
+    for (QByteArray &step : third)
+        step.replace("S: * 3 FETCH", "S: * 2 FETCH");
+    m_server->addScenario(
+        run(3,
+            fetchedAhead(4, 1, 1)
+                + Script {structureRequest(6, 2, 2), "S: * 2 EXPUNGE", "S: a6 OK Fetch completed.",
+                          FakeImapServer::wholeRequest(7, {2}), "S: a7 OK Fetch completed."}
+                + third));
+    connectAndSignIn(3);
+    client().setFetchAheadLimits(1, 1, 1);
+    QVERIFY(client().FetchMessage(1, false));
+    QCOMPARE(client().FetchMessage(2, false), std::nullopt);
+    QCOMPARE(client().LastFetchFailure(), ImapComponent::FetchFailureKind::Message);
+    QCOMPARE(client().FailureText(),
+             QStringLiteral("message 2 was deleted from the folder during the run"));
+    QCOMPARE(client().MessageCount(), 3);
+    const std::optional<MailMessage> last = client().FetchMessage(3, false);
+    QVERIFY2(last, qPrintable(client().FailureText()));
+    QCOMPARE(last->subject, QStringLiteral("Message 3"));
     QVERIFY(m_server->isAllScenarioDone());
     QCOMPARE(m_server->mismatches(), QStringList());
 }
