@@ -8,6 +8,7 @@
 #include "imap/ImapCommand.h"
 #include "imap/MailboxNameCodec.h"
 #include "imap/MemoryMessageStore.h"
+#include "imap/SearchTranslation.h"
 
 #include <QPointer>
 
@@ -253,7 +254,33 @@ int ImapComponent::SignInWith(std::shared_ptr<ImapCredentials> credentials)
 int ImapComponent::OpenMailbox(const QString &mailbox)
 {
     return operate(0, [&mailbox](Private &state) {
+        state.messages.selecting(mailbox);
         return state.note(state.channel.select(mailbox)) ? 1 : 0;
+    });
+}
+
+int ImapComponent::NarrowTo(const QString &search)
+{
+    return operate(0, [&search](Private &state) {
+        if (!state.channel.hasSelection()) {
+            state.failure = QStringLiteral("no mailbox is selected");
+            return 0;
+        }
+        const QString mailbox = state.channel.selectedMailbox();
+        FetchFailure failure;
+        if (search.trimmed().isEmpty())
+            return state.messages.narrow(mailbox, std::nullopt, failure) ? 1 : 0;
+        const SearchTranslation translated =
+            SearchTranslation::translate(search, state.channel.offers("X-GM-EXT-1"));
+        if (!translated.command) {
+            state.failure = translated.refusal;
+            state.answered = true;
+            return 0;
+        }
+        const bool narrowed = state.messages.narrow(mailbox, translated.command, failure);
+        state.failure = failure.text;
+        state.answered = failure.byServer;
+        return narrowed ? 1 : 0;
     });
 }
 

@@ -45,6 +45,11 @@ public:
     int OpenMailbox(const QString &mailbox);
     // The messages of the selected mailbox, or of the matches once narrowed.
     int MessageCount() const;
+    // Narrows the selected mailbox to what `search` (Gmail's search syntax) finds there, until
+    // another mailbox is selected or the search is empty; the count and the positions of
+    // FetchMessage are then those of the matches. Fails with FailureText when the server cannot
+    // run the search, or (without Gmail's extensions) names a part it has no translation for.
+    int NarrowTo(const QString &search);
     // `byUid` is always false in this program: `number` is the position in the mailbox (or in
     // the matches), fixed by the UIDs the server listed at the run's first fetch, so that a
     // message deleted meanwhile shifts nothing. Messages asked for in order are fetched ahead

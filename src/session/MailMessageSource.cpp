@@ -72,6 +72,7 @@ bool MailMessageSource::ensureList(FetchFailure &failure)
     }
     m_list.assign(mailbox, m_channel.uidValidity(), *uids);
     m_listSelection = m_channel.selection();
+    m_channel.noteSelectionCurrent();
     m_memory->dropStale(mailbox, m_list.uidValidity());
     if (m_localCopy)
         m_localCopy->dropStale(mailbox, m_list.uidValidity());

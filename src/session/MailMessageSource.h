@@ -39,6 +39,12 @@ public:
     // once when that mailbox is selected. nullopt goes back to the whole mailbox.
     bool narrow(const QString &mailbox, const std::optional<ImapCommand> &search,
                 FetchFailure &failure);
+    // A selection of another mailbox ends the narrowing.
+    void selecting(const QString &mailbox)
+    {
+        if (m_search && m_searchMailbox != mailbox)
+            m_search.reset();
+    }
     // How many messages the run's list holds; nullopt before it was read for this selection.
     std::optional<int> count() const;
     // Bytes a run over positions first..last would download, leaving out what is held.

@@ -87,6 +87,7 @@ private Q_SLOTS:
     void messageLeftOutOrRefusedIsTriedOnItsOwn();
     void overstatedCountEndsAtTheRealEnd();
     void deletedDuringTheRunShiftsNothing();
+    void gmailRunsTheSearchAsTyped();
     void signedInConnectionIsKept();
     void keptConnectionThatDiedIsReplaced();
     void anotherUserGetsANewConnection();
@@ -551,6 +552,32 @@ void tst_ImapComponent::deletedDuringTheRunShiftsNothing()
     const std::optional<MailMessage> last = client().FetchMessage(3, false);
     QVERIFY2(last, qPrintable(client().FailureText()));
     QCOMPARE(last->subject, QStringLiteral("Message 3"));
+    QVERIFY(m_server->isAllScenarioDone());
+    QCOMPARE(m_server->mismatches(), QStringList());
+}
+
+void tst_ImapComponent::gmailRunsTheSearchAsTyped()
+{
+    // Gmail names its extensions in its answer to the sign-in: the search goes over as typed,
+    // a non-ASCII one as a literal, and the run reads the matches only.
+    Script opening = FakeImapServer::signedInOpening(3);
+    opening.replace(5, "S: a2 OK [CAPABILITY IMAP4rev1 X-GM-EXT-1 UIDPLUS] Logged in");
+    m_server->addScenario(opening
+                          + Script {"C: a4 UID SEARCH X-GM-RAW \"has:attachment invoice\"",
+                                    "S: * SEARCH 3", "S: a4 OK SEARCH completed (Success)"}
+                          + fetchedAhead(5, 3, 3)
+                          + Script {"C: a7 UID SEARCH CHARSET UTF-8 X-GM-RAW {7}", "S: + go ahead",
+                                    "C: Gr\xc3\xbc\xc3\x9f"
+                                    "e",
+                                    "S: * SEARCH", "S: a7 OK SEARCH completed (Success)"});
+    connectAndSignIn(3);
+    QCOMPARE(client().NarrowTo(QStringLiteral("has:attachment invoice")), 1);
+    QCOMPARE(client().MessageCount(), 1);
+    const std::optional<MailMessage> found = client().FetchMessage(1, false);
+    QVERIFY2(found, qPrintable(client().FailureText()));
+    QCOMPARE(found->subject, QStringLiteral("Message 3"));
+    QCOMPARE(client().NarrowTo(QString::fromUtf8("Grüße")), 1);
+    QCOMPARE(client().MessageCount(), 0);
     QVERIFY(m_server->isAllScenarioDone());
     QCOMPARE(m_server->mismatches(), QStringList());
 }

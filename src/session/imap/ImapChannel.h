@@ -75,6 +75,9 @@ public:
     // Moves on with every selection the server was asked for; a reconnect's re-selection of the
     // same mailbox keeps it (the UIDVALIDITY tells whether UIDs still hold).
     quint64 selection() const { return m_selection; }
+    // What the last command learnt is as current as the selection before it (the list of the
+    // mailbox's messages): signing in again on this connection need not select again.
+    void noteSelectionCurrent() { m_selectionUntouched = m_selected.has_value(); }
     // The server listed `capability` in its greeting or its answer to the sign-in.
     bool offers(const QByteArray &capability) const;
     // Bytes read from the server since this channel was made, over every connection.
