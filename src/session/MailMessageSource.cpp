@@ -35,11 +35,13 @@ void MailMessageSource::setFetchAheadLimits(qint64 bufferBytes, int firstWindow,
 bool MailMessageSource::narrow(const QString &mailbox, const std::optional<ImapCommand> &search,
                                FetchFailure &failure)
 {
+    if (!search && !m_search)
+        return true; // the whole mailbox as before: its list is read at the first fetch
     m_searchMailbox = mailbox;
     m_search = search;
     m_listSelection = 0;
     m_list.clear();
-    return !m_channel.hasSelection() || ensureList(failure);
+    return !search || !m_channel.hasSelection() || ensureList(failure);
 }
 
 std::optional<int> MailMessageSource::count() const

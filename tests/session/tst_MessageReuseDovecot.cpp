@@ -1,5 +1,6 @@
 #include "DovecotFixture.h"
 #include "ImapComponent.h"
+#include "MessageStore.h"
 #include "ServerOverride.h"
 
 #include <QCoreApplication>
@@ -20,6 +21,32 @@ QString rowOf(const MailMessage &message)
         .join(u'|');
 }
 
+// A local copy as small as a test needs: every batch it is handed, in memory.
+class KeptCopy final : public MessageStore
+{
+public:
+    std::optional<FetchedMessage> find(const MessageKey &key) override
+    {
+        for (const auto &[kept, message] : messages) {
+            if (kept == key)
+                return message;
+        }
+        return std::nullopt;
+    }
+    void keep(const QList<std::pair<MessageKey, FetchedMessage>> &batch) override
+    {
+        messages += batch;
+    }
+    void dropStale(const QString &mailbox, quint32 uidValidity) override
+    {
+        messages.removeIf([&](const auto &entry) {
+            return entry.first.mailbox == mailbox && entry.first.uidValidity != uidValidity;
+        });
+    }
+
+    QList<std::pair<MessageKey, FetchedMessage>> messages;
+};
+
 } // namespace
 
 // What one session fetched is not downloaded again, and never served where it no longer holds.
@@ -34,6 +61,7 @@ private Q_SLOTS:
     void secondRunFetchesOnlyWhatChanged();
     void htmlAskedForLaterIsFetched();
     void tinyBoundKeepsNothing();
+    void localCopyServesAnotherSession();
 
 private:
     std::unique_ptr<ImapComponent> signedIn() const;
@@ -158,6 +186,21 @@ void tst_MessageReuseDovecot::tinyBoundKeepsNothing()
     qint64 second = 0;
     QCOMPARE(readAll(*m_client, &second), rows);
     QVERIFY2(second * 2 > first, qPrintable(QStringLiteral("%1 then %2").arg(first).arg(second)));
+}
+
+void tst_MessageReuseDovecot::localCopyServesAnotherSession()
+{
+    const auto copy = std::make_shared<KeptCopy>();
+    m_client->SetLocalCopy(copy);
+    qint64 first = 0;
+    const QStringList rows = readAll(*m_client, &first);
+    QCOMPARE(copy->messages.size(), 3);
+
+    const std::unique_ptr<ImapComponent> other = signedIn();
+    other->SetLocalCopy(copy);
+    qint64 second = 0;
+    QCOMPARE(readAll(*other, &second), rows);
+    QVERIFY2(second * 4 < first, qPrintable(QStringLiteral("%1 then %2").arg(first).arg(second)));
 }
 
 QTEST_GUILESS_MAIN(tst_MessageReuseDovecot)
