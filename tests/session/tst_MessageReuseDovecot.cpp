@@ -139,10 +139,14 @@ QStringList tst_MessageReuseDovecot::readAfresh(bool html)
 
 void tst_MessageReuseDovecot::secondRunFetchesOnlyWhatChanged()
 {
+    QCOMPARE(m_client->OpenMailbox(scratch), 1);
+    const std::optional<qint64> estimate = m_client->EstimateDownload(1, 3);
+    QVERIFY2(estimate && *estimate > 0, qPrintable(m_client->FailureText()));
     qint64 first = 0;
     const QStringList rows = readAll(*m_client, &first);
     QCOMPARE(rows.size(), 3);
     QCOMPARE(rows, readAfresh(false));
+    QCOMPARE(m_client->EstimateDownload(1, 3), std::optional<qint64>(0)); // all of it is held
 
     qint64 second = 0;
     QCOMPARE(readAll(*m_client, &second), rows);
