@@ -121,6 +121,7 @@ void RunSequence::extractEmail()
         steps(107, [&] { folderName = chooseFolder(*session, listed); });
         if (folderName)
             steps(108, [&] {
+                m_window.m_folders->save(); // the search is kept like the folder
                 session->SearchText = m_window.m_folders->searchText();
                 MailRun::countFolder(*session, *folderName);
             });
