@@ -129,6 +129,8 @@ void RunSequence::extractEmail()
             if (!folderName) {
                 Prompts::inform(SystemFolders::HiddenFolderText);
                 suppressDoneNotice = true;
+            } else if (session->LastFailedStep() == clsImapSession::FailedStep::Search) {
+                suppressDoneNotice = true; // the refusal was told already
             } else if (!MailRun::readFolder(*session, *folderName)) {
                 Prompts::inform(QStringLiteral("There are no emails in the Folder you selected."));
                 suppressDoneNotice = true;

@@ -505,9 +505,17 @@ void tst_Form1Session::gmailSearchNarrowsTheRun()
     QCOMPARE(m_prompts->messageTexts().constLast(),
              QStringLiteral("There are no emails in the Folder you selected."));
 
+    // A search with no translation on this server is refused by name, and nothing else said.
+    ui.gmailSearch->setText(QStringLiteral("has:attachment"));
+    const qsizetype told = m_prompts->messageTexts().size();
+    QTest::mouseClick(ui.PushButton13, Qt::LeftButton);
+    QCOMPARE(m_prompts->messageTexts().size(), told + 1);
+    QVERIFY2(m_prompts->messageTexts().constLast().contains(u"\"has:attachment\""),
+             qPrintable(m_prompts->messageTexts().constLast()));
+
     // Kept for the next start, like the folder.
     start();
-    QCOMPARE(m_window->controls().gmailSearch->text(), QStringLiteral("before:2000/01/01"));
+    QCOMPARE(m_window->controls().gmailSearch->text(), QStringLiteral("has:attachment"));
 }
 
 QTEST_MAIN(tst_Form1Session)
