@@ -132,7 +132,7 @@ void RunSequence::extractEmail()
                 MailRun::countFolder(*session, *folderName);
             });
         bool declined = false;
-        if (folderName)
+        if (folderName && download)
             steps(109, [&] { declined = declinedOverDailyLimit(*download, *session); });
         steps(110, [&] {
             if (!folderName) {
@@ -169,13 +169,13 @@ std::unique_ptr<RunDownload> RunSequence::startDownload()
 }
 
 // Asks before reading when the run would take the account past the day's limit; true when the
-// user said No. A run whose size the server would not tell goes ahead: its reading fails or
-// counts as it goes.
+// user said No (or stopped the run meanwhile). A run whose size the server would not tell goes
+// ahead: its reading fails or counts as it goes.
 bool RunSequence::declinedOverDailyLimit(const RunDownload &download, const clsImapSession &session)
 {
     const std::optional<qint64> estimate = download.estimate(session);
     if (!estimate)
-        return false;
+        return session.AbortProcess; // a Stop meanwhile starts nothing
     const std::optional<QString> question = download.questionBeforeRun(*estimate);
     if (!question)
         return false;
