@@ -251,5 +251,8 @@ std::optional<qint64> MailMessageSource::estimate(int first, int last, FetchFail
                 bytes += size->toNumber().value_or(0);
         }
     }
+    // Asking for sizes changes nothing the list rests on: the run that follows keeps the
+    // selection instead of examining and listing the mailbox again.
+    m_channel.noteSelectionCurrent();
     return bytes;
 }

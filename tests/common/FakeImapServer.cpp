@@ -264,6 +264,21 @@ QList<QByteArray> FakeImapServer::withUidList(const QList<QByteArray> &steps, in
     return shifted;
 }
 
+QList<QByteArray> FakeImapServer::sizeExchange(int tag, const Messages &messages)
+{
+    const QByteArray tagText = 'a' + QByteArray::number(tag);
+    QList<QByteArray> steps {
+        "C: " + tagText + " UID FETCH 1"
+        + (messages.size() > 1 ? ':' + QByteArray::number(messages.size()) : QByteArray())
+        + " (RFC822.SIZE)"};
+    for (const auto &[number, raw] : messages)
+        steps.append("S: * " + QByteArray::number(number) + " FETCH (UID "
+                     + QByteArray::number(number) + " RFC822.SIZE " + QByteArray::number(raw.size())
+                     + ')');
+    steps.append("S: " + tagText + " OK Fetch completed.");
+    return steps;
+}
+
 QList<QByteArray> FakeImapServer::structureExchange(int tag, int first, int last,
                                                     const Messages &messages)
 {
@@ -524,14 +539,15 @@ const QByteArray FakeImapServer::overQuota =
 QList<QByteArray> FakeImapServer::runStoppedByOverQuota(const Messages &messages)
 {
     const int count = int(messages.size());
-    QList<QByteArray> structures = structureExchange(5, 1, count, messages);
-    structures.last() = "S: a5 OK Success [THROTTLED]";
+    QList<QByteArray> structures = structureExchange(6, 1, count, messages);
+    structures.last() = "S: a6 OK Success [THROTTLED]";
     QList<int> numbers;
     for (const auto &message : messages)
         numbers.append(message.first);
-    QList<QByteArray> text = textExchange(6, messages.mid(0, 1));
-    text.first() = textRequest(6, numbers);
-    text.last() = "S: a6 " + overQuota;
-    return signedInOpening(count) + uidListExchange(4, count) + structures + text
-        + QList<QByteArray> {wholeRequest(7, {numbers.value(1)}), "S: a7 " + overQuota};
+    QList<QByteArray> text = textExchange(7, messages.mid(0, 1));
+    text.first() = textRequest(7, numbers);
+    text.last() = "S: a7 " + overQuota;
+    return signedInOpening(count) + uidListExchange(4, count) + sizeExchange(5, messages)
+        + structures + text
+        + QList<QByteArray> {wholeRequest(8, {numbers.value(1)}), "S: a8 " + overQuota};
 }
