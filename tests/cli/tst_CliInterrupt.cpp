@@ -38,7 +38,7 @@ void tst_CliInterrupt::interruptedRunKeepsTheOutputFile()
     // Sign-in and count, then the run's own sign-in on the same connection; its first fetch is
     // never answered.
     server.addScenario(FakeImapServer::signedInOpening(2) + FakeImapServer::uidListExchange(4, 2)
-                       + QList<QByteArray> {"C: a5 UID FETCH 1:2 (RFC822.SIZE BODYSTRUCTURE)"});
+                       + QList<QByteArray> {"C: a5 FETCH 1:2 (UID RFC822.SIZE BODYSTRUCTURE)"});
 
     QTemporaryDir dir;
     const QString output = dir.filePath(u"rows.txt"_s);

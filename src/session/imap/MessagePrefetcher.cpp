@@ -131,6 +131,26 @@ MessagePrefetcher::Result MessagePrefetcher::take(qint64 number, int &reconnects
     }
 }
 
+bool MessagePrefetcher::startFirstWindowBySequence(qint64 first, qint64 mailboxSize)
+{
+    followChannel();
+    if (isFetching() || first < 1 || first > mailboxSize)
+        return false;
+    forget();
+    const qint64 last = std::min(mailboxSize, first + qMax(1, m_limits.firstWindow) - 1);
+    ImapCommand command("FETCH");
+    const QByteArray range =
+        QByteArray::number(first) + (last > first ? ':' + QByteArray::number(last) : QByteArray());
+    command.arg(range).arg("(UID RFC822.SIZE BODYSTRUCTURE)");
+    if (!m_channel.start(command))
+        return false;
+    m_started = true;
+    m_structuresAsked = true;
+    m_nextWindow = last + 1;
+    m_inFlight.append(InFlight {Kind::Structures, first, last, {}});
+    return true;
+}
+
 // Another command, a new selection or a close on the channel made what is held here stale.
 void MessagePrefetcher::followChannel()
 {
@@ -176,14 +196,14 @@ void MessagePrefetcher::topUp()
 }
 
 // Sections while the bytes held and asked for stay within the budget; once a window's sections
-// are all asked for, the next window's structures.
+// are all asked for, the next window's structures (small: they may go out behind the last
+// sections while what is held is within the budget).
 bool MessagePrefetcher::startNext()
 {
-    if (committedBytes() >= m_limits.bufferBytes)
-        return false;
     if (!m_planned.isEmpty())
-        return startSections(m_planned.first().number);
-    if (structuresInFlight() || m_nextWindow < 1 || m_nextWindow > m_list.size())
+        return committedBytes() < m_limits.bufferBytes && startSections(m_planned.first().number);
+    if (structuresInFlight() || m_readyBytes >= m_limits.bufferBytes || m_nextWindow < 1
+        || m_nextWindow > m_list.size())
         return false;
     return startStructures(m_nextWindow);
 }

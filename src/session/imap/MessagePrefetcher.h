@@ -74,6 +74,10 @@ public:
 
     // `reconnects` counts the reconnects spent on this message, here and in a fetch on its own.
     Result take(qint64 number, int &reconnects);
+    // Before the run's list is known (its UID SEARCH ALL still in flight, the positions being
+    // the sequence numbers): the first window of structures from `first` on, by sequence
+    // numbers, which the replies' UIDs then place. False when it could not be sent.
+    bool startFirstWindowBySequence(qint64 first, qint64 mailboxSize);
     bool isFetching() const { return !m_inFlight.isEmpty(); }
     // Waits for the command in flight, if any, and forgets everything fetched ahead.
     void abandon();
