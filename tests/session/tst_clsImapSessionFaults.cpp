@@ -237,9 +237,12 @@ void tst_clsImapSessionFaults::refusedFetchIsSkipped()
         FakeImapServer::signedInOpening(3) + FakeImapServer::uidListExchange(4, 3)
         + FakeImapServer::firstWindowBySequence(
             FakeImapServer::structureExchange(5, 1, 1, {{1, message(1)}}))
-        + Script {FakeImapServer::textRequest(6, {1}), "S: a6 NO Message unavailable",
-                  FakeImapServer::wholeRequest(7, {1}), "S: a7 NO Message unavailable"}
-        + fetched(8, 2) + fetched(10, 3));
+        + Script {FakeImapServer::textRequest(6, {1}), "S: a6 NO Message unavailable"}
+        + FakeImapServer::structureExchange(7, 2, 2, {{2, message(2)}})
+        + Script {FakeImapServer::wholeRequest(8, {1}), "S: a8 NO Message unavailable"}
+        + FakeImapServer::textExchange(9, {{2, message(2)}})
+        + FakeImapServer::structureExchange(10, 3, 3, {{3, message(3)}})
+        + FakeImapServer::textExchange(11, {{3, message(3)}}));
     m_prompts->expectNoBoxes();
     SessionRig rig(QStringLiteral("user"), QStringLiteral("secret"));
     oneMessageAtATime(rig);

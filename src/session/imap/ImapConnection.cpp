@@ -395,16 +395,35 @@ void ImapConnection::handleTagged(const ImapResponse &response)
     finish(*exchange, ImapReply::End::Completed);
 }
 
+// A server may run pipelined commands side by side and interleave their replies, so a FETCH
+// reply goes to every FETCH still running (each takes the messages it asked for, by UID); any
+// other reply to the oldest command still running.
 void ImapConnection::collectUntagged(const ImapResponse &response)
 {
-    Exchange *exchange = oldestRunning();
-    if (!exchange)
-        return;
-    exchange->untaggedBytes += heldBytes(response);
-    ImapReply &reply = exchange->reply;
+    bool given = false;
+    if (response.name == "FETCH") {
+        for (qsizetype i = 0; i < m_exchanges.size() && m_socket; ++i) {
+            Exchange &exchange = m_exchanges[i];
+            if (exchange.reply.end == ImapReply::End::Running
+                && exchange.reply.commandName.endsWith("FETCH")) {
+                collectInto(exchange, response);
+                given = true;
+            }
+        }
+    }
+    if (!given) {
+        if (Exchange *oldest = oldestRunning())
+            collectInto(*oldest, response);
+    }
+}
+
+void ImapConnection::collectInto(Exchange &exchange, const ImapResponse &response)
+{
+    exchange.untaggedBytes += heldBytes(response);
+    ImapReply &reply = exchange.reply;
     // The list's own slots: it grows by doubling, so up to twice as many as it holds.
     const qint64 slots = 2 * (reply.untagged.size() + 1) * qint64(sizeof(ImapResponse));
-    if (exchange->untaggedBytes + slots > ImapLimits::maxExchangeBytes) {
+    if (exchange.untaggedBytes + slots > ImapLimits::maxExchangeBytes) {
         reply.untagged = {}; // given back before anything else is asked of memory
         drop(ImapReply::End::Unreadable,
              QStringLiteral("reply from the server refused: more than %1 MB of replies to %2")

@@ -18,7 +18,8 @@ struct ServerAddress;
 
 // One TLS connection to the server, driven by readyRead. Runs the greeting, then commands; a
 // command may be sent while earlier ones are still answered (pipelining), and the replies are
-// handed out oldest first. Untagged replies belong to the oldest command not yet completed.
+// handed out oldest first. A FETCH reply goes to every FETCH still running (a server may
+// interleave them), any other untagged reply to the oldest command still running.
 // ImapWait waits for the oldest. Never blocks and never calls out into user code: its signals
 // only wake the wait.
 class ImapConnection final : public QObject
@@ -112,6 +113,7 @@ private:
     void answerSaslChallenge(const ImapResponse &response);
     void handleTagged(const ImapResponse &response);
     void collectUntagged(const ImapResponse &response);
+    void collectInto(Exchange &exchange, const ImapResponse &response);
     void handleDisconnected();
     void handleSocketError(QAbstractSocket::SocketError error);
     void handleSslErrors(const QList<QSslError> &errors);
