@@ -224,8 +224,10 @@ ImapReply ImapConnection::takeReply()
         return m_lastTaken;
     if (isRunning())
         return m_exchanges.first().reply;
-    m_lastTaken = m_exchanges.takeFirst().reply;
-    return m_lastTaken;
+    ImapReply taken = m_exchanges.takeFirst().reply;
+    m_lastTaken = taken;
+    m_lastTaken.untagged = {}; // a batch of mail is not held twice
+    return taken;
 }
 
 void ImapConnection::readIncoming()
