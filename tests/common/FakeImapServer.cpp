@@ -246,6 +246,7 @@ QList<QByteArray> FakeImapServer::withUidList(const QList<QByteArray> &steps, in
 {
     static const QRegularExpression tagged(QStringLiteral("^([CS]): a(\\d+) "));
     int examineTag = 0;
+    bool listed = false; // the next command may be the first window, sent with the list
     QList<QByteArray> shifted;
     for (const QByteArray &step : steps) {
         const QRegularExpressionMatch match = tagged.match(QString::fromLatin1(step));
@@ -254,12 +255,17 @@ QList<QByteArray> FakeImapServer::withUidList(const QList<QByteArray> &steps, in
             examineTag = tag;
         if (examineTag == 0 || tag <= examineTag) {
             shifted.append(step);
-            if (examineTag != 0 && tag == examineTag && match.captured(1) == u"S")
+            if (examineTag != 0 && tag == examineTag && match.captured(1) == u"S") {
                 shifted += uidListExchange(tag + 1, count);
+                listed = true;
+            }
             continue;
         }
-        shifted.append(step.left(4) + QByteArray::number(tag + 1)
-                       + step.mid(match.capturedLength() - 1));
+        QByteArray moved =
+            step.left(4) + QByteArray::number(tag + 1) + step.mid(match.capturedLength() - 1);
+        if (std::exchange(listed, false) && match.captured(1) == u"C")
+            moved = firstWindowBySequence(moved);
+        shifted.append(moved);
     }
     return shifted;
 }
@@ -276,6 +282,23 @@ QList<QByteArray> FakeImapServer::sizeExchange(int tag, const Messages &messages
                      + QByteArray::number(number) + " RFC822.SIZE " + QByteArray::number(raw.size())
                      + ')');
     steps.append("S: " + tagText + " OK Fetch completed.");
+    return steps;
+}
+
+QByteArray FakeImapServer::firstWindowBySequence(const QByteArray &request)
+{
+    if (!request.contains(" UID FETCH ") || !request.endsWith(" (RFC822.SIZE BODYSTRUCTURE)"))
+        return request;
+    QByteArray bySequence = request;
+    bySequence.replace(" UID FETCH ", " FETCH ");
+    bySequence.replace(" (RFC822.SIZE BODYSTRUCTURE)", " (UID RFC822.SIZE BODYSTRUCTURE)");
+    return bySequence;
+}
+
+QList<QByteArray> FakeImapServer::firstWindowBySequence(QList<QByteArray> steps)
+{
+    if (!steps.isEmpty())
+        steps.first() = firstWindowBySequence(steps.first());
     return steps;
 }
 

@@ -67,7 +67,13 @@ public:
     // `steps` as a client plays them that lists the UIDs after its first selection, before
     // fetching: that exchange goes in after the EXAMINE's completion, and every later tag moves
     // on by one.
+    // The first command after that list, when it asks for structures, goes by sequence numbers
+    // (the client sends it with the list, before the UIDs are known).
     static QList<QByteArray> withUidList(const QList<QByteArray> &steps, int count);
+    // A structures request by UID as the same window asked for by sequence numbers.
+    static QByteArray firstWindowBySequence(const QByteArray &request);
+    // `steps` whose first is such a request, asked for by sequence numbers.
+    static QList<QByteArray> firstWindowBySequence(QList<QByteArray> steps);
     // Numbered raw messages, each served as one text/plain part.
     using Messages = QList<std::pair<int, QByteArray>>;
     // A run's estimate before it reads: the sizes of `messages` (UIDs 1..n, all of them) under
