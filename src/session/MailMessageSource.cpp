@@ -255,11 +255,10 @@ std::optional<qint64> MailMessageSource::estimate(int first, int last, FetchFail
         if (!isHeld(position))
             positions.append(position);
     }
-    constexpr qsizetype perCommand = 500; // keeps the UID set within a command line's bounds
     qint64 bytes = 0;
-    for (qsizetype from = 0; from < positions.size(); from += perCommand) {
+    for (const QByteArray &set : MessageList::splitSet(m_list.uidSet(positions))) {
         ImapCommand command("UID FETCH");
-        command.arg(m_list.uidSet(positions.mid(from, perCommand))).arg("(RFC822.SIZE)");
+        command.arg(set).arg("(RFC822.SIZE)");
         const ImapReply reply = m_channel.runResuming(command);
         if (!reply.isOk()) {
             failure = FetchFailure::fromReply(reply);

@@ -55,6 +55,25 @@ QByteArray MessageList::uidSet(const QList<qint64> &positions) const
     return set;
 }
 
+QList<QByteArray> MessageList::splitSet(const QByteArray &set, qsizetype longestPiece)
+{
+    QList<QByteArray> pieces;
+    qsizetype start = 0;
+    while (start < set.size()) {
+        qsizetype end = set.size();
+        if (end - start > longestPiece) {
+            end = set.lastIndexOf(',', start + longestPiece);
+            if (end <= start)
+                end = set.indexOf(',', start + longestPiece);
+            if (end < 0)
+                end = set.size();
+        }
+        pieces.append(set.mid(start, end - start));
+        start = end + 1;
+    }
+    return pieces;
+}
+
 std::optional<QList<quint32>> MessageList::searchResult(const ImapReply &reply)
 {
     QList<quint32> uids;

@@ -26,6 +26,9 @@ public:
     std::optional<qint64> positionOf(quint32 uid) const;
     // The UIDs of positions `positions` (ascending) as a UID set: "4:6,9".
     QByteArray uidSet(const QList<qint64> &positions) const;
+    // `set` cut at commas into pieces of at most `longestPiece` bytes where it can be, so that
+    // no command line grows with the mailbox; a set of one range stays whole.
+    static QList<QByteArray> splitSet(const QByteArray &set, qsizetype longestPiece = 4000);
 
     // The UIDs of the "* SEARCH" lines of a reply, ascending; nullopt when a number is unreadable.
     static std::optional<QList<quint32>> searchResult(const ImapReply &reply);
