@@ -118,6 +118,9 @@ CliRun::CliRun(CliOptions options, const QString &password, const ServerOverride
       m_progress(std::make_unique<ProgressLine>(ShowsProgress(m_options)))
 {
     m_component->setServerOverride(server);
+    // One run per process: nothing fetched is asked for twice, so the session keeps none of it
+    // (the local copy, when asked for, still is).
+    m_component->setMemoryBound(0);
     m_session->SearchText = m_options.search;
     // Connected before the session's own handler, so the abort check that follows answers it.
     QObject::connect(m_component.get(), &ImapComponent::AbortCheck, m_component.get(),

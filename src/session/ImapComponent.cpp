@@ -251,11 +251,11 @@ int ImapComponent::SignInWith(std::shared_ptr<ImapCredentials> credentials)
     });
 }
 
-int ImapComponent::OpenMailbox(const QString &mailbox)
+int ImapComponent::OpenMailbox(const QString &mailbox, bool afterItsCount)
 {
-    return operate(0, [&mailbox](Private &state) {
+    return operate(0, [&mailbox, afterItsCount](Private &state) {
         state.messages.selecting(mailbox);
-        return state.note(state.channel.select(mailbox)) ? 1 : 0;
+        return state.note(state.channel.select(mailbox, afterItsCount)) ? 1 : 0;
     });
 }
 

@@ -41,8 +41,9 @@ public:
     // Signs in as the credentials say (an app password, or an OAuth token asked for afresh at
     // every sign-in and reconnect); they must outlive the connection.
     int SignInWith(std::shared_ptr<ImapCredentials> credentials);
-    // Selects read-only; the empty name is the inbox.
-    int OpenMailbox(const QString &mailbox);
+    // Selects read-only; the empty name is the inbox. A run that follows its own count of the
+    // same mailbox on a kept connection passes `afterItsCount` to reuse that selection.
+    int OpenMailbox(const QString &mailbox, bool afterItsCount = false);
     // The messages of the selected mailbox, or of the matches once narrowed.
     int MessageCount() const;
     // Narrows the selected mailbox to what `search` (Gmail's search syntax) finds there, until

@@ -67,6 +67,7 @@ struct clsImapSession::Private
     FailedStep failedStep = FailedStep::None;
     RunSummary summary;
     int throttledSeen = 0;
+    std::optional<QString> countedFolder; // what this session's GetTotalMessage selected
 };
 
 clsImapSession::clsImapSession() : d(std::make_unique<Private>()) { }
@@ -223,12 +224,14 @@ int clsImapSession::GetTotalMessage(const QString &FolderName)
 {
     const auto self = shared_from_this();
     d->failedStep = FailedStep::None;
+    d->countedFolder.reset();
     d->lastStatus = pointEventsAtLentComponent().OpenMailbox(FolderName);
     if (d->lastStatus != 1) {
         d->failedStep = FailedStep::Mailbox;
         GetLastError();
         return 0;
     }
+    d->countedFolder = FolderName;
     // Always: an empty search ends the narrowing of an earlier run.
     d->lastStatus = eventComponent().NarrowTo(SearchText);
     if (d->lastStatus == 1)
@@ -300,7 +303,11 @@ bool clsImapSession::signInAndSelect(const QString &folderName)
     // Connect has already shown why it failed (or the user cancelled): nothing to add.
     if (!Connect())
         return false;
-    d->lastStatus = pointEventsAtLentComponent().OpenMailbox(folderName);
+    // Only this session's own count may stand in for the run's selection: a count left by an
+    // earlier run would hide what arrived since.
+    d->lastStatus =
+        pointEventsAtLentComponent().OpenMailbox(folderName, d->countedFolder == folderName);
+    d->countedFolder.reset();
     if (d->lastStatus == 1)
         return true;
     d->failedStep = FailedStep::Mailbox;

@@ -63,6 +63,7 @@ private Q_SLOTS:
     void tinyBoundKeepsNothing();
     void localCopyServesAnotherSession();
     void disconnectForgets();
+    void signingInAgainCountsAfresh();
 
 private:
     std::unique_ptr<ImapComponent> signedIn() const;
@@ -219,6 +220,20 @@ void tst_MessageReuseDovecot::disconnectForgets()
     QCOMPARE(readAll(*m_client, &afterDisconnect), rows);
     QVERIFY2(afterDisconnect * 2 > first,
              qPrintable(QStringLiteral("%1 then %2").arg(first).arg(afterDisconnect)));
+}
+
+// A run that found everything held sends nothing after its list; a later run that signs in
+// again on the kept connection must still select anew and see a message added since.
+void tst_MessageReuseDovecot::signingInAgainCountsAfresh()
+{
+    const QStringList rows = readAll(*m_client);
+    QCOMPARE(readAll(*m_client), rows); // all of it held
+    command(QStringLiteral("UID COPY 4 \"%1\"").arg(scratch));
+    QCOMPARE(m_client->OpenHost(QStringLiteral("imap.gmail.com")), 1);
+    QCOMPARE(m_client->SignIn(m_fixture.user(), m_fixture.password()), 1);
+    const QStringList later = readAll(*m_client);
+    QCOMPARE(later.size(), rows.size() + 1);
+    QCOMPARE(later, readAfresh(false));
 }
 
 QTEST_GUILESS_MAIN(tst_MessageReuseDovecot)

@@ -351,14 +351,17 @@ ImapReply ImapChannel::signIn(std::shared_ptr<ImapCredentials> credentials)
     return reply;
 }
 
-ImapReply ImapChannel::select(const QString &mailbox)
+ImapReply ImapChannel::select(const QString &mailbox, bool mayReuse)
 {
     // A kept connection still has it selected: the count and the run that follows it share one
     // selection, and what was learnt of the mailbox in between stays valid.
     // Only when nothing was sent since that selection: a later one re-counts.
     const bool kept = std::exchange(m_selectionKept, false);
-    if (kept && m_selectionUntouched && m_selected == mailbox && m_connection.isOpen())
+    if (mayReuse && kept && m_selectionUntouched && m_selected == mailbox
+        && m_connection.isOpen()) {
+        m_selectionUntouched = false; // a later run counts afresh, even if it fetches nothing
         return completedOk();
+    }
     settleStarted();
     ++m_epoch;
     ++m_selection;

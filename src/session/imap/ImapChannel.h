@@ -67,7 +67,9 @@ public:
     // Signs in (LOGIN, or AUTHENTICATE XOAUTH2 for a token), then switches compression on where
     // the server offers it. Signing in again as the same user on a kept connection costs nothing.
     ImapReply signIn(std::shared_ptr<ImapCredentials> credentials);
-    ImapReply select(const QString &mailbox);
+    // `mayReuse`: the caller counted this mailbox on this connection just before (signing in
+    // again between), so an untouched selection stands in for a new one, once.
+    ImapReply select(const QString &mailbox, bool mayReuse = false);
     bool hasSelection() const { return m_selected.has_value(); }
     int messageCount() const { return m_messageCount; }
     // The selected mailbox's name and UIDVALIDITY (0 when the server named none).
