@@ -61,6 +61,7 @@ QList<QCommandLineOption> OptionList()
             valued("password", "TEXT"),
             valued("folder", "CAPTION"),
             valued("label", "NAME"),
+            valued("search", "TEXT"),
             valued("characters", "TEXT"),
             valued("mode", "MODE"),
             valued("text", "TEXT"),
@@ -181,6 +182,7 @@ QString ReadChoices(const QCommandLineParser &parser, CliOptions &options)
     if (parser.isSet(QStringLiteral("folder")))
         options.folderCaption = parser.value(QStringLiteral("folder"));
     options.label = parser.value(QStringLiteral("label"));
+    options.search = parser.value(QStringLiteral("search"));
     options.outputPath = parser.value(QStringLiteral("output"));
     if (parser.isSet(QStringLiteral("output"))) {
         const QFileInfo output(options.outputPath);
@@ -242,7 +244,8 @@ QString CliUsageText()
         "                     [--password-env VAR | --password-file FILE]  (default variable: "
         "TESSALINE_PASSWORD)\n"
         "                     [--auth password|oauth2] [--oauth2-token-env VAR]\n"
-        "                     [--folder CAPTION | --label NAME] [--characters TEXT]\n"
+        "                     [--folder CAPTION | --label NAME] [--search TEXT]\n"
+        "                     [--characters TEXT]\n"
         "                     [--mode "
         "all|containing|not-containing|line-numbers|between|text-set]\n"
         "                     [--text TEXT] [--lines LIST] [--start X --end Y] [--include-start]\n"

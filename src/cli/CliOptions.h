@@ -26,6 +26,7 @@ struct CliOptions
     QString tokenVariable;
     QString folderCaption = QStringLiteral("Inbox");
     QString label; // names any mailbox and wins over the folder
+    QString search; // Gmail's search syntax: only the messages it finds are read
     bool listFolders = false;
     ExtractionMode mode = ExtractionMode::AllEmailData;
     FixedModeInputs inputs;

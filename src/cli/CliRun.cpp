@@ -116,6 +116,7 @@ CliRun::CliRun(CliOptions options, const QString &password, const ServerOverride
       m_progress(std::make_unique<ProgressLine>(ShowsProgress(m_options)))
 {
     m_component->setServerOverride(server);
+    m_session->SearchText = m_options.search;
     // Connected before the session's own handler, so the abort check that follows answers it.
     QObject::connect(m_component.get(), &ImapComponent::AbortCheck, m_component.get(),
                      [this](int &) { giveUpWhenInterrupted(); });
@@ -361,6 +362,8 @@ ExitCode CliRun::sessionFailure(const QString &folderName) const
                         .arg(MailboxCaption(folderName), reason));
     case clsImapSession::FailedStep::Listing:
         return ListingFailed(host, reason);
+    case clsImapSession::FailedStep::Search:
+        return Fail(ExitCode::Usage, QStringLiteral("the search could not be run: %1").arg(reason));
     case clsImapSession::FailedStep::None:
         break;
     }

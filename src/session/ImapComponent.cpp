@@ -7,6 +7,8 @@
 #include "imap/ImapChannel.h"
 #include "imap/ImapCommand.h"
 #include "imap/MailboxNameCodec.h"
+#include "imap/MemoryMessageStore.h"
+#include "imap/SearchTranslation.h"
 
 #include <QPointer>
 
@@ -115,6 +117,16 @@ struct ImapComponent::Private
     FetchFailureKind fetchFailure = FetchFailureKind::None;
     bool answered = false;
     bool busy = false;
+    std::optional<QString> fetchedFor; // the user whose mail the session's memory holds
+
+    // What the memory holds belongs to one user: another's sign-in forgets it.
+    void noteSignedIn()
+    {
+        const QString user = channel.signedInUser();
+        if (fetchedFor && *fetchedFor != user)
+            messages.memory().clear();
+        fetchedFor = user;
+    }
 };
 
 // Every public operation: refused while another one waits, failure text cleared first, and the
@@ -222,27 +234,59 @@ int ImapComponent::SignIn(const QString &user, const QString &password)
             return 0;
         }
         const auto credentials = std::make_shared<PasswordCredentials>(user, password);
-        return state.note(state.channel.signIn(credentials)) ? 1 : 0;
+        if (!state.note(state.channel.signIn(credentials)))
+            return 0;
+        state.noteSignedIn();
+        return 1;
     });
 }
 
 int ImapComponent::SignInWith(std::shared_ptr<ImapCredentials> credentials)
 {
     return operate(0, [&credentials](Private &state) {
-        return state.note(state.channel.signIn(std::move(credentials))) ? 1 : 0;
+        if (!state.note(state.channel.signIn(std::move(credentials))))
+            return 0;
+        state.noteSignedIn();
+        return 1;
     });
 }
 
 int ImapComponent::OpenMailbox(const QString &mailbox)
 {
     return operate(0, [&mailbox](Private &state) {
+        state.messages.selecting(mailbox);
         return state.note(state.channel.select(mailbox)) ? 1 : 0;
+    });
+}
+
+int ImapComponent::NarrowTo(const QString &search)
+{
+    return operate(0, [&search](Private &state) {
+        if (!state.channel.hasSelection()) {
+            state.failure = QStringLiteral("no mailbox is selected");
+            return 0;
+        }
+        const QString mailbox = state.channel.selectedMailbox();
+        FetchFailure failure;
+        if (search.trimmed().isEmpty())
+            return state.messages.narrow(mailbox, std::nullopt, failure) ? 1 : 0;
+        const SearchTranslation translated =
+            SearchTranslation::translate(search, state.channel.offers("X-GM-EXT-1"));
+        if (!translated.command) {
+            state.failure = translated.refusal;
+            state.answered = true;
+            return 0;
+        }
+        const bool narrowed = state.messages.narrow(mailbox, translated.command, failure);
+        state.failure = failure.text;
+        state.answered = failure.byServer;
+        return narrowed ? 1 : 0;
     });
 }
 
 int ImapComponent::MessageCount() const
 {
-    return d->channel.messageCount();
+    return d->messages.count().value_or(d->channel.messageCount());
 }
 
 std::optional<MailMessage> ImapComponent::FetchMessage(int number, bool byUid)
@@ -300,5 +344,36 @@ bool ImapComponent::ServerAnswered() const
 int ImapComponent::CloseConnection()
 {
     d->channel.close();
+    d->messages.memory().clear();
+    d->fetchedFor.reset();
     return 1;
+}
+
+qint64 ImapComponent::DownloadedBytes() const
+{
+    return d->channel.bytesRead();
+}
+
+std::optional<qint64> ImapComponent::EstimateDownload(int first, int last)
+{
+    return operate(std::optional<qint64>(), [first, last](Private &state) {
+        if (!state.channel.hasSelection()) {
+            state.failure = QStringLiteral("no mailbox is selected");
+            return std::optional<qint64>();
+        }
+        FetchFailure failure;
+        const std::optional<qint64> bytes = state.messages.estimate(first, last, failure);
+        state.failure = failure.text;
+        return bytes;
+    });
+}
+
+void ImapComponent::SetLocalCopy(std::shared_ptr<MessageStore> store)
+{
+    d->messages.setLocalCopy(std::move(store));
+}
+
+void ImapComponent::setMemoryBound(qint64 bytes)
+{
+    d->messages.memory().setBound(bytes);
 }

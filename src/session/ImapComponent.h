@@ -11,6 +11,7 @@
 #include <optional>
 
 class ImapCredentials;
+class MessageStore;
 struct ServerOverride;
 
 // The IMAP client the session drives: status 1 means success, anything else failure, and
@@ -42,10 +43,19 @@ public:
     int SignInWith(std::shared_ptr<ImapCredentials> credentials);
     // Selects read-only; the empty name is the inbox.
     int OpenMailbox(const QString &mailbox);
+    // The messages of the selected mailbox, or of the matches once narrowed.
     int MessageCount() const;
-    // `byUid` is always false in this program: `number` is a sequence number.
-    // Messages asked for in order are fetched ahead, and only their text parts: the HTML part of
-    // a message that has a plain one too only after SetFetchHtmlBodies(true).
+    // Narrows the selected mailbox to what `search` (Gmail's search syntax) finds there, until
+    // another mailbox is selected or the search is empty; the count and the positions of
+    // FetchMessage are then those of the matches. Fails with FailureText when the server cannot
+    // run the search, or (without Gmail's extensions) names a part it has no translation for.
+    int NarrowTo(const QString &search);
+    // `byUid` is always false in this program: `number` is the position in the mailbox (or in
+    // the matches), fixed by the UIDs the server listed at the run's first fetch, so that a
+    // message deleted meanwhile shifts nothing. Messages asked for in order are fetched ahead
+    // by UID, and only their text parts: the HTML part of a message that has a plain one too
+    // only after SetFetchHtmlBodies(true). What this session fetched before is not downloaded
+    // again.
     std::optional<MailMessage> FetchMessage(int number, bool byUid);
     // Why the last FetchMessage gave no message, and whether the next would fare any better.
     enum class FetchFailureKind {
@@ -67,7 +77,18 @@ public:
     // with) rather than failing on the way: no connection, a dropped one, a timeout, an
     // unreadable reply.
     bool ServerAnswered() const;
+    // Forgets the connection and everything this session fetched.
     int CloseConnection();
+
+    // Bytes read from the server since the component was made.
+    qint64 DownloadedBytes() const;
+    // Bytes a run over positions first..last would download, leaving out what is held; nullopt
+    // (with FailureText) when the server could not say.
+    std::optional<qint64> EstimateDownload(int first, int last);
+    // A store consulted after the session's memory; every fetched batch is kept there too.
+    void SetLocalCopy(std::shared_ptr<MessageStore> store);
+    // Bytes of fetched mail this session keeps in memory (a quarter of memory, at most 1 GB).
+    void setMemoryBound(qint64 bytes);
 
     // Another server than the one OpenHost names (tests, the demo, the command line's --host).
     void setServerOverride(const ServerOverride &server);

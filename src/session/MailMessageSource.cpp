@@ -2,19 +2,28 @@
 
 #include "imap/FetchFailure.h"
 #include "imap/FetchedMessage.h"
+#include "imap/ImapChannel.h"
+#include "imap/MemoryMessageStore.h"
 #include "imap/MessageFetcher.h"
 #include "imap/MessagePrefetcher.h"
 
+#include <QLocale>
+
 MailMessageSource::MailMessageSource(ImapChannel &channel)
-    : m_whole(std::make_unique<MessageFetcher>(channel)),
-      m_ahead(std::make_unique<MessagePrefetcher>(channel))
+    : m_channel(channel),
+      m_memory(std::make_unique<MemoryMessageStore>()),
+      m_whole(std::make_unique<MessageFetcher>(channel)),
+      m_ahead(std::make_unique<MessagePrefetcher>(channel, m_list))
 {
+    m_ahead->setHeld([this](qint64 position) { return isHeld(position); });
+    m_ahead->setOnFetched([this](const MessagePrefetcher::Batch &batch) { keep(batch); });
 }
 
 MailMessageSource::~MailMessageSource() = default;
 
 void MailMessageSource::setFetchHtmlBodies(bool fetch)
 {
+    m_fetchHtml = fetch;
     m_ahead->setFetchHtml(fetch);
 }
 
@@ -23,24 +32,129 @@ void MailMessageSource::setFetchAheadLimits(qint64 bufferBytes, int firstWindow,
     m_ahead->setLimits({bufferBytes, firstWindow, window});
 }
 
+bool MailMessageSource::narrow(const QString &mailbox, const std::optional<ImapCommand> &search,
+                               FetchFailure &failure)
+{
+    if (!search && !m_search)
+        return true; // the whole mailbox as before: its list is read at the first fetch
+    m_searchMailbox = mailbox;
+    m_search = search;
+    m_listSelection = 0;
+    m_list.clear();
+    return !search || !m_channel.hasSelection() || ensureList(failure);
+}
+
+std::optional<int> MailMessageSource::count() const
+{
+    if (!m_list.isLoaded() || m_listSelection != m_channel.selection())
+        return std::nullopt;
+    return int(m_list.size());
+}
+
+// One UID SEARCH per selection: the run's numbering from then on, whatever is deleted or added.
+bool MailMessageSource::ensureList(FetchFailure &failure)
+{
+    if (count())
+        return true;
+    const QString mailbox = m_channel.selectedMailbox();
+    ImapCommand all("UID SEARCH");
+    all.arg("ALL");
+    const bool narrowed = m_search && m_searchMailbox == mailbox;
+    const ImapReply reply = m_channel.runResuming(narrowed ? *m_search : all);
+    const std::optional<QList<quint32>> uids =
+        reply.isOk() ? MessageList::searchResult(reply) : std::nullopt;
+    if (!uids) {
+        failure = reply.isOk() ? FetchFailure::fromReply(ImapReply::ended(
+                      ImapReply::End::Unreadable,
+                      QStringLiteral("the server's list of messages was unreadable")))
+                               : FetchFailure::fromReply(reply);
+        if (failure.kind == FetchFailure::Kind::Message)
+            failure.kind = FetchFailure::Kind::Run; // no list, no run
+        return false;
+    }
+    m_list.assign(mailbox, m_channel.uidValidity(), *uids);
+    m_listSelection = m_channel.selection();
+    m_channel.noteSelectionCurrent();
+    m_memory->dropStale(mailbox, m_list.uidValidity());
+    if (m_localCopy)
+        m_localCopy->dropStale(mailbox, m_list.uidValidity());
+    return true;
+}
+
+MessageKey MailMessageSource::keyAt(qint64 position) const
+{
+    return MessageKey {m_list.mailbox(), m_list.uidValidity(), m_list.uidAt(position).value_or(0)};
+}
+
+bool MailMessageSource::isUsable(const FetchedMessage &kept) const
+{
+    return !m_fetchHtml || kept.htmlIncluded;
+}
+
+bool MailMessageSource::isHeld(qint64 position)
+{
+    return findKept(position).has_value();
+}
+
+// Memory first, then the local copy; what the local copy gives is kept in memory too.
+std::optional<FetchedMessage> MailMessageSource::findKept(qint64 position)
+{
+    const MessageKey key = keyAt(position);
+    if (key.uid == 0 || key.uidValidity == 0)
+        return std::nullopt;
+    if (std::optional<FetchedMessage> kept = m_memory->find(key); kept && isUsable(*kept))
+        return kept;
+    if (!m_localCopy)
+        return std::nullopt;
+    std::optional<FetchedMessage> kept = m_localCopy->find(key);
+    if (!kept || !isUsable(*kept))
+        return std::nullopt;
+    m_memory->keep({{key, *kept}});
+    return kept;
+}
+
+// A server that names no UIDVALIDITY gives no way to tell its UIDs will hold: nothing is kept.
+void MailMessageSource::keep(const QList<std::pair<qint64, FetchedMessage>> &batch)
+{
+    if (m_list.uidValidity() == 0)
+        return;
+    QList<std::pair<MessageKey, FetchedMessage>> keyed;
+    keyed.reserve(batch.size());
+    for (const auto &[position, message] : batch)
+        keyed.append({keyAt(position), message});
+    m_memory->keep(keyed);
+    if (m_localCopy)
+        m_localCopy->keep(keyed);
+}
+
 std::optional<MailMessage> MailMessageSource::fetch(int number, bool byUid, FetchFailure &failure)
 {
     failure = FetchFailure();
     int reconnects = 0; // shared by every try at this one message
     if (byUid)
-        return fetchWhole(number, byUid, reconnects, failure);
-    const MessagePrefetcher::Result taken = m_ahead->take(number, reconnects);
-    if (taken.fetchSingly) {
-        std::optional<MailMessage> message = fetchWhole(number, byUid, reconnects, failure);
-        if (!message && taken.pastDescribedEnd && failure.kind == FetchFailure::Kind::Message) {
-            failure.kind = FetchFailure::Kind::MailboxEnded;
-            failure.text = QStringLiteral("the server holds no message %1, though its count "
-                                          "said more (%2)")
-                               .arg(number)
-                               .arg(failure.text);
-        }
-        return message;
+        return fetchWhole(number, true, reconnects, failure);
+    if (!ensureList(failure))
+        return std::nullopt;
+    if (number > m_list.size()) {
+        failure.kind = FetchFailure::Kind::MailboxEnded;
+        failure.text = QStringLiteral("the folder now holds %1 messages")
+                           .arg(QLocale().toString(m_list.size()));
+        return std::nullopt;
     }
+    if (const std::optional<FetchedMessage> kept = findKept(number))
+        return readFetched(*kept, number, reconnects, failure);
+    std::optional<MailMessage> message = fetchAhead(number, reconnects, failure);
+    if (!listStillHolds(failure))
+        return std::nullopt;
+    return message;
+}
+
+std::optional<MailMessage> MailMessageSource::fetchAhead(int number, int &reconnects,
+                                                         FetchFailure &failure)
+{
+    const MessagePrefetcher::Result taken = m_ahead->take(number, reconnects);
+    if (taken.fetchSingly)
+        return fetchWhole(number, false, reconnects, failure);
     if (!taken.message) {
         failure = taken.failure;
         return std::nullopt;
@@ -48,13 +162,37 @@ std::optional<MailMessage> MailMessageSource::fetch(int number, bool byUid, Fetc
     return readFetched(*taken.message, number, reconnects, failure);
 }
 
+// After a reconnect the mailbox may have been rebuilt on the server: its UIDs then name other
+// messages, and nothing fetched by them can be trusted.
+bool MailMessageSource::listStillHolds(FetchFailure &failure) const
+{
+    if (m_channel.uidValidity() == m_list.uidValidity())
+        return true;
+    failure.kind = FetchFailure::Kind::Run;
+    failure.byServer = false;
+    failure.text = QStringLiteral("the server renumbered the folder during the run (its "
+                                  "UIDVALIDITY changed); run it again");
+    return false;
+}
+
+// `number` is a UID when `byUid`, else a position in the run's list.
 std::optional<MailMessage> MailMessageSource::fetchWhole(int number, bool byUid, int &reconnects,
                                                          FetchFailure &failure)
 {
-    const MessageFetcher::Result fetched = m_whole->fetch(number, byUid, reconnects);
+    const qint64 uid = byUid ? number : m_list.uidAt(number).value_or(0);
+    const MessageFetcher::Result fetched = m_whole->fetch(uid, true, reconnects);
     if (!fetched.raw) {
         failure = fetched.failure;
+        if (!byUid && fetched.absent && failure.kind == FetchFailure::Kind::Message)
+            failure.text =
+                QStringLiteral("message %1 was deleted from the folder during the run").arg(number);
         return std::nullopt;
+    }
+    if (!byUid && listStillHolds(failure)) {
+        FetchedMessage whole;
+        whole.whole = *fetched.raw;
+        whole.htmlIncluded = true;
+        keep({{number, whole}});
     }
     return readWhole(*fetched.raw, number, failure);
 }
@@ -83,4 +221,35 @@ std::optional<MailMessage> MailMessageSource::readFetched(const FetchedMessage &
     // The server described the message wrongly, or it has none of the header fields read
     // here; the whole message still has its text.
     return fetchWhole(number, false, reconnects, failure);
+}
+
+// From RFC822.SIZE, the size of each whole message: an upper bound, since a run fetches only
+// the text sections of most messages.
+std::optional<qint64> MailMessageSource::estimate(int first, int last, FetchFailure &failure)
+{
+    if (!ensureList(failure))
+        return std::nullopt;
+    QList<qint64> positions;
+    for (qint64 position = std::max(1, first); position <= std::min<qint64>(last, m_list.size());
+         ++position) {
+        if (!isHeld(position))
+            positions.append(position);
+    }
+    constexpr qsizetype perCommand = 500; // keeps the UID set within a command line's bounds
+    qint64 bytes = 0;
+    for (qsizetype from = 0; from < positions.size(); from += perCommand) {
+        ImapCommand command("UID FETCH");
+        command.arg(m_list.uidSet(positions.mid(from, perCommand))).arg("(RFC822.SIZE)");
+        const ImapReply reply = m_channel.runResuming(command);
+        if (!reply.isOk()) {
+            failure = FetchFailure::fromReply(reply);
+            return std::nullopt;
+        }
+        for (const ImapResponse &response : reply.untagged) {
+            const std::optional<ImapValue> size = response.fetchItem("RFC822.SIZE");
+            if (response.name == "FETCH" && size)
+                bytes += size->toNumber().value_or(0);
+        }
+    }
+    return bytes;
 }

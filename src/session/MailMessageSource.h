@@ -2,20 +2,27 @@
 
 #include "MailMessage.h"
 
+#include "imap/ImapCommand.h"
+#include "imap/MessageList.h"
+
 #include <QString>
 
 #include <memory>
 #include <optional>
 
 class ImapChannel;
+class MemoryMessageStore;
 class MessageFetcher;
 class MessagePrefetcher;
+class MessageStore;
 struct FetchFailure;
 struct FetchedMessage;
+struct MessageKey;
 
-// The messages of the selected mailbox as MailMessages: fetched ahead, only their text sections,
-// and whole where the sections do not serve (an unknown structure, a part the server described
-// wrongly, a message a batch could not bring, a UID).
+// The messages of the selected mailbox (or of what a search found in it) as MailMessages, by
+// their position in the run's list of UIDs: taken from what the session or the local copy holds,
+// else fetched ahead by UID, only their text sections, and whole where the sections do not serve
+// (an unknown structure, a part the server described wrongly, a message a batch could not bring).
 class MailMessageSource
 {
 public:
@@ -28,14 +35,48 @@ public:
     void setFetchHtmlBodies(bool fetch);
     void setFetchAheadLimits(qint64 bufferBytes, int firstWindow, int window);
 
+    // From now on the list of `mailbox` is what `search` (a UID SEARCH) finds; the search runs at
+    // once when that mailbox is selected. nullopt goes back to the whole mailbox.
+    bool narrow(const QString &mailbox, const std::optional<ImapCommand> &search,
+                FetchFailure &failure);
+    // A selection of another mailbox ends the narrowing.
+    void selecting(const QString &mailbox)
+    {
+        if (m_search && m_searchMailbox != mailbox)
+            m_search.reset();
+    }
+    // How many messages the run's list holds; nullopt before it was read for this selection.
+    std::optional<int> count() const;
+    // Bytes a run over positions first..last would download, leaving out what is held.
+    std::optional<qint64> estimate(int first, int last, FetchFailure &failure);
+
+    MemoryMessageStore &memory() { return *m_memory; }
+    void setLocalCopy(std::shared_ptr<MessageStore> store) { m_localCopy = std::move(store); }
+
 private:
+    bool ensureList(FetchFailure &failure);
+    MessageKey keyAt(qint64 position) const;
+    bool isHeld(qint64 position);
+    std::optional<FetchedMessage> findKept(qint64 position);
+    bool isUsable(const FetchedMessage &kept) const;
+    void keep(const QList<std::pair<qint64, FetchedMessage>> &batch);
+    std::optional<MailMessage> fetchAhead(int number, int &reconnects, FetchFailure &failure);
     std::optional<MailMessage> fetchWhole(int number, bool byUid, int &reconnects,
                                           FetchFailure &failure);
     std::optional<MailMessage> readFetched(const FetchedMessage &fetched, int number,
                                            int &reconnects, FetchFailure &failure);
     static std::optional<MailMessage> readWhole(const QByteArray &raw, int number,
                                                 FetchFailure &failure);
+    bool listStillHolds(FetchFailure &failure) const;
 
+    ImapChannel &m_channel;
+    MessageList m_list;
+    quint64 m_listSelection = 0; // the channel's selection the list was read for
+    QString m_searchMailbox;
+    std::optional<ImapCommand> m_search;
+    bool m_fetchHtml = false;
+    std::unique_ptr<MemoryMessageStore> m_memory;
+    std::shared_ptr<MessageStore> m_localCopy;
     std::unique_ptr<MessageFetcher> m_whole;
     std::unique_ptr<MessagePrefetcher> m_ahead;
 };

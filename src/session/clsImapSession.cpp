@@ -196,6 +196,9 @@ void clsImapSession::GetLastError()
     case FailedStep::Listing:
         otherFailure = SignInFailureText::listing(failure);
         break;
+    case FailedStep::Search:
+        otherFailure = QStringLiteral("The search could not be run: %1").arg(failure);
+        break;
     case FailedStep::None:
     case FailedStep::SignIn:
         break;
@@ -221,9 +224,16 @@ int clsImapSession::GetTotalMessage(const QString &FolderName)
     const auto self = shared_from_this();
     d->failedStep = FailedStep::None;
     d->lastStatus = pointEventsAtLentComponent().OpenMailbox(FolderName);
+    if (d->lastStatus != 1) {
+        d->failedStep = FailedStep::Mailbox;
+        GetLastError();
+        return 0;
+    }
+    // Always: an empty search ends the narrowing of an earlier run.
+    d->lastStatus = eventComponent().NarrowTo(SearchText);
     if (d->lastStatus == 1)
         return eventComponent().MessageCount();
-    d->failedStep = FailedStep::Mailbox;
+    d->failedStep = FailedStep::Search;
     GetLastError();
     return 0;
 }

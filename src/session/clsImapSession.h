@@ -49,6 +49,8 @@ public:
     int PORT = 0;
     int CurrentLocation = 0;
     int MaxRecord = 0;
+    // When set, a run reads only the messages this search (Gmail's syntax) finds in the folder.
+    QString SearchText;
 
     ImapComponent *ImapComponentObject() const;
     void setImapComponentObject(ImapComponent *component);
@@ -64,7 +66,7 @@ public:
     // The operation whose failure GetLastError reported last; None when the latest Connect or
     // GetTotalMessage found nothing to report. Lets a caller without a person (the command line)
     // tell a refused sign-in from an unreachable server.
-    enum class FailedStep { None, Connection, Identification, SignIn, Mailbox, Listing };
+    enum class FailedStep { None, Connection, Identification, SignIn, Mailbox, Listing, Search };
     FailedStep LastFailedStep() const;
 
     // True when the last retrieval loop ended because the server connection was gone for good

@@ -5,6 +5,7 @@
 #include "SettingsStore.h"
 #include "clsImapSession.h"
 
+#include <QLineEdit>
 #include <QRadioButton>
 
 void FolderChoice::load() const
@@ -16,6 +17,7 @@ void FolderChoice::load() const
             ReadBooleanSetting(SettingsKeys::folderOption(number), number == FirstOption ? 1 : 0);
         m_ui.option(number)->setChecked(selected);
     }
+    m_ui.gmailSearch->setText(GetSetting(SettingsKeys::GmailSearch));
 }
 
 void FolderChoice::save() const
@@ -23,6 +25,12 @@ void FolderChoice::save() const
     for (int number = FirstOption; number <= LastOption; ++number)
         SaveSetting(SettingsKeys::folderOption(number),
                     BooleanForm(m_ui.option(number)->isChecked()));
+    SaveSetting(SettingsKeys::GmailSearch, m_ui.gmailSearch->text());
+}
+
+QString FolderChoice::searchText() const
+{
+    return m_ui.gmailSearch->text().trimmed();
 }
 
 void FolderChoice::showServerCaptions() const

@@ -25,6 +25,8 @@ public:
     // The label filter wins; the first button is the inbox (empty name); the others open the
     // mailbox the listing found for their special-use flag. nullopt: the server hides it.
     std::optional<QString> chosenFolderName(const QString &labelFilter) const;
+    // The optional server-side search a run is narrowed to; empty: every message.
+    QString searchText() const;
 
 private:
     void showCaption(int entry, const QString &caption, bool listed) const;

@@ -107,6 +107,14 @@ QWidget *Form1Controls::buildFolderFrame(QWidget *parent)
         grid->addWidget(folderOptions[i], i / 4, i % 4);
     }
     folderOptions[0]->setChecked(true);
+    gmailSearchLabel =
+        named(new QLabel(QStringLiteral("Gmail search:"), Frame4), "gmailSearchLabel");
+    gmailSearch = makeTextBox(Frame4, "gmailSearch", QStringLiteral("Gmail search"));
+    gmailSearch->setPlaceholderText(
+        QStringLiteral("optional, e.g. from:ann after:2024/01/31 invoice"));
+    gmailSearchLabel->setBuddy(gmailSearch);
+    grid->addWidget(gmailSearchLabel, 2, 0);
+    grid->addWidget(gmailSearch, 2, 1, 1, 3);
     return Frame4;
 }
 

@@ -35,6 +35,9 @@ struct Form1Controls
     // "Folder": Option3 ("Inbox") to Option10, in this order.
     QGroupBox *Frame4 = nullptr;
     std::array<QRadioButton *, 8> folderOptions {};
+    // Optional: a run reads only what this search finds in the folder.
+    QLabel *gmailSearchLabel = nullptr;
+    QLineEdit *gmailSearch = nullptr;
 
     // "Filter Options"
     QGroupBox *Frame1 = nullptr;

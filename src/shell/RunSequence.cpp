@@ -120,7 +120,11 @@ void RunSequence::extractEmail()
     if (signedIn) {
         steps(107, [&] { folderName = chooseFolder(*session, listed); });
         if (folderName)
-            steps(108, [&] { MailRun::countFolder(*session, *folderName); });
+            steps(108, [&] {
+                m_window.m_folders->save(); // the search is kept like the folder
+                session->SearchText = m_window.m_folders->searchText();
+                MailRun::countFolder(*session, *folderName);
+            });
         steps(110, [&] {
             if (!folderName) {
                 Prompts::inform(SystemFolders::HiddenFolderText);

@@ -19,6 +19,7 @@ inline QString folderOption(int number)
 }
 // The label and character filters.
 inline const QString LabelFilter = QStringLiteral("LabelFilter");
+inline const QString GmailSearch = QStringLiteral("GmailSearch");
 inline const QString CharactersFilter = QStringLiteral("CharactersFilter");
 // The extract-between dialog's markers and include boxes.
 inline const QString StartWith = QStringLiteral("StartWith");

@@ -37,8 +37,8 @@ void tst_CliInterrupt::interruptedRunKeepsTheOutputFile()
     QVERIFY2(server.listen(), qPrintable(server.errorString()));
     // Sign-in and count, then the run's own sign-in on the same connection; its first fetch is
     // never answered.
-    server.addScenario(FakeImapServer::signedInOpening(2) + FakeImapServer::signedInAgain(4, 2)
-                       + QList<QByteArray> {"C: a5 FETCH 1:2 (RFC822.SIZE BODYSTRUCTURE)"});
+    server.addScenario(FakeImapServer::signedInOpening(2) + FakeImapServer::uidListExchange(4, 2)
+                       + QList<QByteArray> {"C: a5 UID FETCH 1:2 (RFC822.SIZE BODYSTRUCTURE)"});
 
     QTemporaryDir dir;
     const QString output = dir.filePath(u"rows.txt"_s);

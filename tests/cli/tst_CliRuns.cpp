@@ -330,6 +330,9 @@ void tst_CliRuns::modes_data()
     QTest::newRow("character filter narrows the messages")
         << QStringList {u"--label"_s, u"Personal/Receipts"_s, u"--characters"_s, u"Paperback"_s}
         << AllRows(paperback);
+    QTest::newRow("server-side search narrows the run")
+        << QStringList {u"--label"_s, u"Personal/Receipts"_s, u"--search"_s, u"paperback"_s}
+        << AllRows(paperback);
 }
 
 void tst_CliRuns::modes()
@@ -500,6 +503,9 @@ void tst_CliRuns::failures_data()
                                    << 4 << "\"No Such Label\""_ba;
     QTest::newRow("unknown folder") << server + user + QStringList {u"--folder"_s, u"Nowhere"_s}
                                     << 4 << "lists no folder \"Nowhere\""_ba;
+    QTest::newRow("search without a translation")
+        << server + user + QStringList {u"--search"_s, u"has:attachment"_s} << 2
+        << "the search could not be run: \"has:attachment\""_ba;
     QTest::newRow("system folder hidden from IMAP") << server
             + QStringList {u"--user"_s, fixture.treeUser(u"hidden"_s), u"--folder"_s,
                            u"Sent Mail"_s} << 4 << "\"Show in IMAP\""_ba;

@@ -3,6 +3,7 @@
 #include "DeflateStream.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QPointer>
 #include <QProcess>
 #include <QSslKey>
@@ -232,6 +233,37 @@ QList<QByteArray> FakeImapServer::signedInAgain(int tag, int exists)
     return steps;
 }
 
+QList<QByteArray> FakeImapServer::uidListExchange(int tag, int count)
+{
+    const QByteArray tagText = 'a' + QByteArray::number(tag);
+    QByteArray found = "S: * SEARCH";
+    for (int uid = 1; uid <= count; ++uid)
+        found += ' ' + QByteArray::number(uid);
+    return {"C: " + tagText + " UID SEARCH ALL", found, "S: " + tagText + " OK Search completed."};
+}
+
+QList<QByteArray> FakeImapServer::withUidList(const QList<QByteArray> &steps, int count)
+{
+    static const QRegularExpression tagged(QStringLiteral("^([CS]): a(\\d+) "));
+    int examineTag = 0;
+    QList<QByteArray> shifted;
+    for (const QByteArray &step : steps) {
+        const QRegularExpressionMatch match = tagged.match(QString::fromLatin1(step));
+        const int tag = match.hasMatch() ? match.captured(2).toInt() : 0;
+        if (examineTag == 0 && match.captured(1) == u"C" && step.contains(" EXAMINE "))
+            examineTag = tag;
+        if (examineTag == 0 || tag <= examineTag) {
+            shifted.append(step);
+            if (examineTag != 0 && tag == examineTag && match.captured(1) == u"S")
+                shifted += uidListExchange(tag + 1, count);
+            continue;
+        }
+        shifted.append(step.left(4) + QByteArray::number(tag + 1)
+                       + step.mid(match.capturedLength() - 1));
+    }
+    return shifted;
+}
+
 QList<QByteArray> FakeImapServer::structureExchange(int tag, int first, int last,
                                                     const Messages &messages)
 {
@@ -239,10 +271,12 @@ QList<QByteArray> FakeImapServer::structureExchange(int tag, int first, int last
     QByteArray range = QByteArray::number(first);
     if (last > first)
         range += ':' + QByteArray::number(last);
-    QList<QByteArray> steps {"C: " + tagText + " FETCH " + range + " (RFC822.SIZE BODYSTRUCTURE)"};
+    QList<QByteArray> steps {"C: " + tagText + " UID FETCH " + range
+                             + " (RFC822.SIZE BODYSTRUCTURE)"};
     for (const auto &[number, raw] : messages) {
         const QByteArray size = QByteArray::number(raw.size());
-        steps.append("S: * " + QByteArray::number(number) + " FETCH (RFC822.SIZE " + size
+        steps.append("S: * " + QByteArray::number(number) + " FETCH (UID "
+                     + QByteArray::number(number) + " RFC822.SIZE " + size
                      + " BODYSTRUCTURE (\"text\" \"plain\" (\"charset\" \"us-ascii\") NIL NIL "
                        "\"7bit\" "
                      + size + " 1 NIL NIL NIL NIL))");
@@ -283,7 +317,7 @@ const QByteArray FakeImapServer::headerFields =
 
 QByteArray FakeImapServer::textRequest(int tag, const QList<int> &numbers)
 {
-    return "C: a" + QByteArray::number(tag) + " FETCH " + sequenceSet(numbers) + " (BODY.PEEK["
+    return "C: a" + QByteArray::number(tag) + " UID FETCH " + sequenceSet(numbers) + " (BODY.PEEK["
         + headerFields + "] BODY.PEEK[TEXT])";
 }
 
@@ -293,8 +327,8 @@ QByteArray FakeImapServer::textReply(int number, const QByteArray &raw)
     const qsizetype end = raw.indexOf("\r\n\r\n");
     const QByteArray header = end < 0 ? raw + "\r\n" : raw.left(end + 4);
     const QByteArray text = end < 0 ? QByteArray() : raw.mid(end + 4);
-    return "S: * " + QByteArray::number(number) + " FETCH (BODY[" + headerFields + "] "
-        + literal(header) + " BODY[TEXT] " + literal(text) + ')';
+    return "S: * " + QByteArray::number(number) + " FETCH (UID " + QByteArray::number(number)
+        + " BODY[" + headerFields + "] " + literal(header) + " BODY[TEXT] " + literal(text) + ')';
 }
 
 QList<QByteArray> FakeImapServer::textExchange(int tag, const Messages &messages)
@@ -308,14 +342,16 @@ QList<QByteArray> FakeImapServer::textExchange(int tag, const Messages &messages
 
 QByteArray FakeImapServer::wholeRequest(int tag, const QList<int> &numbers)
 {
-    return "C: a" + QByteArray::number(tag) + " FETCH " + sequenceSet(numbers) + " (BODY.PEEK[])";
+    return "C: a" + QByteArray::number(tag) + " UID FETCH " + sequenceSet(numbers)
+        + " (BODY.PEEK[])";
 }
 
 QList<QByteArray> FakeImapServer::wholeExchange(int tag, const Messages &messages)
 {
     QList<QByteArray> steps {wholeRequest(tag, numbersOf(messages))};
     for (const auto &[number, raw] : messages)
-        steps.append("S: * " + QByteArray::number(number) + " FETCH (BODY[] " + literal(raw) + ')');
+        steps.append("S: * " + QByteArray::number(number) + " FETCH (UID "
+                     + QByteArray::number(number) + " BODY[] " + literal(raw) + ')');
     steps.append("S: a" + QByteArray::number(tag) + " OK Fetch completed.");
     return steps;
 }
@@ -496,6 +532,6 @@ QList<QByteArray> FakeImapServer::runStoppedByOverQuota(const Messages &messages
     QList<QByteArray> text = textExchange(6, messages.mid(0, 1));
     text.first() = textRequest(6, numbers);
     text.last() = "S: a6 " + overQuota;
-    return signedInOpening(count) + signedInAgain(4, count) + structures + text
+    return signedInOpening(count) + uidListExchange(4, count) + structures + text
         + QList<QByteArray> {wholeRequest(7, {numbers.value(1)}), "S: a7 " + overQuota};
 }

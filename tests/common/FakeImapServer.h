@@ -61,6 +61,13 @@ public:
     // identification (the server heard it on this connection already) and no LOGIN.
     static QList<QByteArray> signedInAgain(int tag, int exists);
 
+    // The client asking for the UIDs of the selected mailbox under `tag`, and the server listing
+    // 1..count (UID i is message i throughout these scripts).
+    static QList<QByteArray> uidListExchange(int tag, int count);
+    // `steps` as a client plays them that lists the UIDs after its first selection, before
+    // fetching: that exchange goes in after the EXAMINE's completion, and every later tag moves
+    // on by one.
+    static QList<QByteArray> withUidList(const QList<QByteArray> &steps, int count);
     // Numbered raw messages, each served as one text/plain part.
     using Messages = QList<std::pair<int, QByteArray>>;
     // The client asking for the body structures of messages first..last under `tag`, and the

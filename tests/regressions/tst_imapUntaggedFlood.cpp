@@ -87,10 +87,11 @@ void tst_imapUntaggedFlood::floodOfRepliesToOneCommandIsRefused()
     // Each reply is held twice: as received and as its literal.
     static_assert(3 * 2 * floodReplyBytes > ImapLimits::maxExchangeBytes);
     const QByteArray flood = fetchData(2, bulkyMessage('x'));
-    m_server->addScenario(
+    m_server->addScenario(FakeImapServer::withUidList(
         FakeImapServer::signedInOpening(1)
-        + FakeImapServer::structureExchange(4, 1, 1, {{1, smallMessage(1)}})
-        + Script {FakeImapServer::textRequest(5, {1}), flood, flood, flood, "S: a5 OK done"});
+            + FakeImapServer::structureExchange(4, 1, 1, {{1, smallMessage(1)}})
+            + Script {FakeImapServer::textRequest(5, {1}), flood, flood, flood, "S: a5 OK done"},
+        1));
     connectAndSignIn(1);
     QCOMPARE(m_client->FetchMessage(1, false), std::nullopt);
     QVERIFY2(m_client->FailureText().contains(QStringLiteral("more than 256 MB")),
@@ -114,7 +115,7 @@ void tst_imapUntaggedFlood::limitCountsEachCommandAfresh()
                    FakeImapServer::textReply(number, smallMessage(number)),
                    "S: a" + QByteArray::number(tag + 1) + " OK done"};
     }
-    m_server->addScenario(script);
+    m_server->addScenario(FakeImapServer::withUidList(script, 3));
     connectAndSignIn(3);
     m_client->setFetchAheadLimits(1, 1, 1); // one message per command
     for (int number = 1; number <= 3; ++number) {

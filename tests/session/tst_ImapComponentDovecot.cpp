@@ -42,6 +42,8 @@ private Q_SLOTS:
     void leavesMessagesUnseen();
     void signInSwitchesCompressionOn();
     void missingMessage();
+    void narrowsToWhatTheSearchFinds_data();
+    void narrowsToWhatTheSearchFinds();
 
 private:
     void connectAndSignIn();
@@ -280,6 +282,58 @@ void tst_ImapComponentDovecot::missingMessage()
     // The failed fetch leaves the connection usable.
     QCOMPARE(m_client->OpenMailbox(QStringLiteral("Work")), 1);
     QVERIFY2(m_client->FetchMessage(3, false), qPrintable(m_client->FailureText()));
+}
+
+void tst_ImapComponentDovecot::narrowsToWhatTheSearchFinds_data()
+{
+    // Without Gmail's extensions the search goes over as standard keys. Dates are the server's
+    // arrival dates (the seeding day), so only far-off ones give a fixed answer.
+    QTest::addColumn<QString>("search");
+    QTest::addColumn<QStringList>("subjects"); // of the matches in mailbox order
+    QTest::addColumn<QString>("refusal"); // part of the failure; empty: none
+    QTest::newRow("sender") << QStringLiteral("from:shop")
+                            << QStringList {QStringLiteral("Your receipt"),
+                                            QStringLiteral("Order #12345 shipped")}
+                            << QString();
+    QTest::newRow("subject and a word")
+        << QStringLiteral("subject:invoice after:2000/01/01 supplier")
+        << QStringList {QStringLiteral("Invoice INV-2022-0042")} << QString();
+    QTest::newRow("phrase") << QStringLiteral("\"Weekly newsletter\"")
+                            << QStringList {QStringLiteral("Weekly newsletter")} << QString();
+    QTest::newRow("non-ASCII") << QString::fromUtf8("subject:Grüße")
+                               << QStringList {QString::fromUtf8("Grüße aus München")} << QString();
+    QTest::newRow("nothing before")
+        << QStringLiteral("before:2000/01/01") << QStringList() << QString();
+    QTest::newRow("no translation") << QStringLiteral("from:shop has:attachment") << QStringList()
+                                    << QStringLiteral("\"has:attachment\"");
+    QTest::newRow("no such date") << QStringLiteral("after:2024/13/01") << QStringList()
+                                  << QStringLiteral("\"after:2024/13/01\"");
+}
+
+void tst_ImapComponentDovecot::narrowsToWhatTheSearchFinds()
+{
+    QFETCH(QString, search);
+    QFETCH(QStringList, subjects);
+    QFETCH(QString, refusal);
+    connectAndSignIn();
+    QCOMPARE(m_client->OpenMailbox(QStringLiteral("INBOX")), 1);
+    QCOMPARE(m_client->NarrowTo(search), refusal.isEmpty() ? 1 : 0);
+    if (!refusal.isEmpty()) {
+        QVERIFY2(m_client->FailureText().contains(refusal), qPrintable(m_client->FailureText()));
+        return;
+    }
+    QCOMPARE(m_client->MessageCount(), subjects.size());
+    QStringList found;
+    for (int number = 1; number <= m_client->MessageCount(); ++number) {
+        const std::optional<MailMessage> message = m_client->FetchMessage(number, false);
+        QVERIFY2(message, qPrintable(m_client->FailureText()));
+        found.append(message->subject);
+    }
+    QCOMPARE(found, subjects);
+    // An empty search reads the whole folder again.
+    QCOMPARE(m_client->NarrowTo(QString()), 1);
+    QCOMPARE(m_client->OpenMailbox(QStringLiteral("INBOX")), 1);
+    QCOMPARE(m_client->MessageCount(), m_fixture.seedFiles(QStringLiteral("INBOX")).size());
 }
 
 QTEST_GUILESS_MAIN(tst_ImapComponentDovecot)

@@ -234,11 +234,11 @@ void tst_clsImapSessionFaults::refusedFetchIsSkipped()
     // The batch that could not bring message 1 is followed by a fetch of that message alone,
     // whose failure is the message's: the run goes on without selecting again and says so.
     m_server->addScenario(
-        FakeImapServer::signedInOpening(3)
-        + FakeImapServer::structureExchange(4, 1, 1, {{1, message(1)}})
-        + Script {FakeImapServer::textRequest(5, {1}), "S: a5 NO Message unavailable",
-                  FakeImapServer::wholeRequest(6, {1}), "S: a6 NO Message unavailable"}
-        + fetched(7, 2) + fetched(9, 3));
+        FakeImapServer::signedInOpening(3) + FakeImapServer::uidListExchange(4, 3)
+        + FakeImapServer::structureExchange(5, 1, 1, {{1, message(1)}})
+        + Script {FakeImapServer::textRequest(6, {1}), "S: a6 NO Message unavailable",
+                  FakeImapServer::wholeRequest(7, {1}), "S: a7 NO Message unavailable"}
+        + fetched(8, 2) + fetched(10, 3));
     m_prompts->expectNoBoxes();
     SessionRig rig(QStringLiteral("user"), QStringLiteral("secret"));
     oneMessageAtATime(rig);
@@ -253,7 +253,7 @@ void tst_clsImapSessionFaults::refusedFetchIsSkipped()
     QCOMPARE(summary.end(), RunSummary::End::Complete);
     QVERIFY(summary.hasGaps());
     QCOMPARE(summary.text(),
-             QStringLiteral("1 message gave no rows: message 1 (FETCH failed, "
+             QStringLiteral("1 message gave no rows: message 1 (UID FETCH failed, "
                             "server replied: NO Message unavailable)."));
     QVERIFY(!rig.session->ConnectionLost());
     QCOMPARE(SessionRig::errorLogEntries(), 3);
@@ -263,9 +263,10 @@ void tst_clsImapSessionFaults::refusedFetchIsSkipped()
 void tst_clsImapSessionFaults::refusalThatRepeatsStopsTheRun()
 {
     const QByteArray overQuota = "NO [OVERQUOTA] Account exceeded command or bandwidth limits.";
-    m_server->addScenario(FakeImapServer::signedInOpening(3) + fetched(4, 1)
-                          + Script {structureRequest(6, 2), "S: a6 " + overQuota,
-                                    FakeImapServer::wholeRequest(7, {2}), "S: a7 " + overQuota});
+    m_server->addScenario(FakeImapServer::signedInOpening(3) + FakeImapServer::uidListExchange(4, 3)
+                          + fetched(5, 1)
+                          + Script {structureRequest(7, 2), "S: a7 " + overQuota,
+                                    FakeImapServer::wholeRequest(8, {2}), "S: a8 " + overQuota});
     m_prompts->expectNoBoxes();
     SessionRig rig(QStringLiteral("user"), QStringLiteral("secret"));
     oneMessageAtATime(rig);
@@ -289,8 +290,8 @@ void tst_clsImapSessionFaults::refusalThatRepeatsStopsTheRun()
 
 void tst_clsImapSessionFaults::lostConnectionEndsTheLoopAndSaysWhere()
 {
-    m_server->addScenario(FakeImapServer::signedInOpening(4) + fetched(4, 1)
-                          + Script {structureRequest(6, 2), "X"});
+    m_server->addScenario(FakeImapServer::signedInOpening(4) + FakeImapServer::uidListExchange(4, 4)
+                          + fetched(5, 1) + Script {structureRequest(7, 2), "X"});
     // Every attempt to come back finds the server gone again.
     for (int attempt = 0; attempt < 3; ++attempt)
         m_server->addScenario({"X"});
@@ -317,8 +318,8 @@ void tst_clsImapSessionFaults::lostConnectionEndsTheLoopAndSaysWhere()
 void tst_clsImapSessionFaults::stopDuringAStalledFetchEndsTheLoop()
 {
     // The server never answers the second fetch; only the stop request ends it.
-    m_server->addScenario(FakeImapServer::signedInOpening(3) + fetched(4, 1)
-                          + Script {structureRequest(6, 2)});
+    m_server->addScenario(FakeImapServer::signedInOpening(3) + FakeImapServer::uidListExchange(4, 3)
+                          + fetched(5, 1) + Script {structureRequest(7, 2)});
     m_prompts->expectNoBoxes();
     SessionRig rig(QStringLiteral("user"), QStringLiteral("secret"));
     oneMessageAtATime(rig);

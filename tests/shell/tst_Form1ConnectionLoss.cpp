@@ -60,7 +60,7 @@ void tst_Form1ConnectionLoss::lostConnectionIsReportedAndRowsKept()
 {
     // The run signs in and counts, then signs in again on the same connection and reads:
     // message 1 arrives, and the server vanishes while message 2 is asked for.
-    m_server.addScenario(FakeImapServer::signedInOpening(3) + FakeImapServer::signedInAgain(4, 3)
+    m_server.addScenario(FakeImapServer::signedInOpening(3) + FakeImapServer::uidListExchange(4, 3)
                          + fetched(5, 1)
                          + Script {FakeImapServer::structureExchange(7, 2, 2, {}).first(), "X"});
     for (int attempt = 0; attempt < 3; ++attempt)

@@ -111,6 +111,7 @@ private Q_SLOTS:
     void clearListDuringRun();
     void keyboardOnly();
     void closingMidRunEndsQuietly();
+    void gmailSearchNarrowsTheRun();
 };
 
 Form1 &tst_Form1Session::start()
@@ -556,6 +557,35 @@ void tst_Form1Session::closingMidRunEndsQuietly()
     QCOMPARE(listedNumbers, (QSet<int> {1, 2}));
     QVERIFY(!m_window->onExtractEmail);
     QVERIFY(m_window->endRequested());
+}
+
+void tst_Form1Session::gmailSearchNarrowsTheRun()
+{
+    start();
+    connectWindow();
+    const Form1Controls &ui = m_window->controls();
+    QCOMPARE(ui.gmailSearch->accessibleName(), QStringLiteral("Gmail search"));
+    QVERIFY(ui.gmailSearch->focusPolicy() & Qt::TabFocus);
+    QTest::keyClicks(ui.gmailSearch, QStringLiteral("from:shop"));
+    QStringList progress;
+    onListing([&](int) { progress << m_window->statusText(); });
+    QTest::mouseClick(ui.PushButton13, Qt::LeftButton);
+
+    QCOMPARE(m_prompts->messageTexts(), QStringList {Done});
+    QCOMPARE(progress,
+             (QStringList {QStringLiteral("Reading mail 1 of 2"),
+                           QStringLiteral("Reading mail 2 of 2")}));
+    QVERIFY(rows().contains(QStringLiteral("Order #12345 shipped")));
+    QVERIFY(!rows().contains(QStringLiteral("Quarterly figures")));
+
+    ui.gmailSearch->setText(QStringLiteral("before:2000/01/01"));
+    QTest::mouseClick(ui.PushButton13, Qt::LeftButton);
+    QCOMPARE(m_prompts->messageTexts().constLast(),
+             QStringLiteral("There are no emails in the Folder you selected."));
+
+    // Kept for the next start, like the folder.
+    start();
+    QCOMPARE(m_window->controls().gmailSearch->text(), QStringLiteral("before:2000/01/01"));
 }
 
 QTEST_MAIN(tst_Form1Session)

@@ -32,15 +32,27 @@ ImapCommand examineCommand(const QString &mailbox)
     return command;
 }
 
+// The capabilities a reply lists, in its completion's code or in CAPABILITY lines; upper case.
+QByteArrayList capabilitiesIn(const ImapReply &reply)
+{
+    QByteArrayList found;
+    const auto add = [&found](const QByteArray &text) {
+        const QByteArrayList words = text.toUpper().simplified().split(' ');
+        if (!words.isEmpty() && words.first() == "CAPABILITY")
+            found += words.mid(1);
+    };
+    add(reply.completion.code);
+    for (const ImapResponse &response : reply.untagged) {
+        add(response.code);
+        if (response.name == "CAPABILITY")
+            add(response.raw.mid(2));
+    }
+    return found;
+}
+
 bool offersCompression(const ImapReply &reply)
 {
-    if (reply.completion.code.toUpper().contains("COMPRESS=DEFLATE"))
-        return true;
-    for (const ImapResponse &response : reply.untagged) {
-        if (response.name == "CAPABILITY" && response.raw.toUpper().contains("COMPRESS=DEFLATE"))
-            return true;
-    }
-    return false;
+    return capabilitiesIn(reply).contains("COMPRESS=DEFLATE");
 }
 
 ImapReply completedOk()
@@ -90,6 +102,7 @@ ImapReply ImapChannel::connectToServer()
         return ImapReply::ended(ImapReply::End::NotConnected, problem);
     m_connection.open(*address);
     m_greeting = wait();
+    m_capabilities = capabilitiesIn(m_greeting);
     return m_greeting;
 }
 
@@ -101,10 +114,9 @@ bool ImapChannel::keepForReuse(const QString &host, int port)
     if (!m_connection.isOpen() || m_connection.isRunning())
         return false;
     m_reusable = m_signedInAs;
+    m_reusableSelection = std::exchange(m_selected, std::nullopt);
     m_credentials.reset();
     m_signedInAs.reset();
-    m_selected.reset();
-    m_messageCount = 0;
     ++m_epoch;
     return true;
 }
@@ -114,11 +126,14 @@ void ImapChannel::forgetSession()
     ++m_epoch;
     m_started = false;
     m_reusable.reset();
+    m_reusableSelection.reset();
     m_linesBeforeSignIn.clear();
     m_credentials.reset();
     m_signedInAs.reset();
     m_selected.reset();
     m_messageCount = 0;
+    m_uidValidity = 0;
+    ++m_selection;
 }
 
 void ImapChannel::close()
@@ -153,6 +168,7 @@ ImapReply ImapChannel::send(const ImapCommand &command)
                                 QStringLiteral("not connected to the server"));
     }
     m_connection.send(command);
+    m_selectionUntouched = false;
     return wait();
 }
 
@@ -255,6 +271,7 @@ ImapReply ImapChannel::runRawLine(const QByteArray &line)
 ImapReply ImapChannel::connectAndReplay()
 {
     m_reusable.reset();
+    m_reusableSelection.reset();
     m_started = false;
     ++m_epoch;
     ImapReply reply = connectToServer();
@@ -300,6 +317,8 @@ ImapReply ImapChannel::reconnect()
 ImapReply ImapChannel::signInOnce(const ImapSignIn &signIn)
 {
     const ImapReply reply = send(signInCommand(signIn, m_greeting));
+    if (reply.isOk())
+        m_capabilities += capabilitiesIn(reply);
     if (reply.isOk() && offersCompression(reply))
         send(ImapCommand("COMPRESS").arg("DEFLATE"));
     return reply;
@@ -314,6 +333,8 @@ ImapReply ImapChannel::signIn(std::shared_ptr<ImapCredentials> credentials)
     if (m_reusable && *m_reusable == *signIn) {
         m_credentials = std::move(credentials);
         m_signedInAs = std::exchange(m_reusable, std::nullopt);
+        m_selected = std::exchange(m_reusableSelection, std::nullopt);
+        m_selectionKept = m_selected.has_value();
         return completedOk();
     }
     if (m_reusable) {
@@ -332,16 +353,30 @@ ImapReply ImapChannel::signIn(std::shared_ptr<ImapCredentials> credentials)
 
 ImapReply ImapChannel::select(const QString &mailbox)
 {
+    // A kept connection still has it selected: the count and the run that follows it share one
+    // selection, and what was learnt of the mailbox in between stays valid.
+    // Only when nothing was sent since that selection: a later one re-counts.
+    const bool kept = std::exchange(m_selectionKept, false);
+    if (kept && m_selectionUntouched && m_selected == mailbox && m_connection.isOpen())
+        return completedOk();
     settleStarted();
     ++m_epoch;
+    ++m_selection;
     m_selected.reset();
     m_messageCount = 0;
+    m_uidValidity = 0;
     const ImapReply reply = runResuming(examineCommand(mailbox));
     if (reply.isOk())
         m_selected = mailbox;
     else
         m_messageCount = 0;
+    m_selectionUntouched = reply.isOk();
     return reply;
+}
+
+bool ImapChannel::offers(const QByteArray &capability) const
+{
+    return m_capabilities.contains(capability.toUpper());
 }
 
 bool ImapChannel::start(const ImapCommand &command, qint64 expectedBytes)
@@ -349,6 +384,7 @@ bool ImapChannel::start(const ImapCommand &command, qint64 expectedBytes)
     if (m_started || !m_connection.isOpen() || m_connection.isRunning())
         return false;
     m_connection.send(command);
+    m_selectionUntouched = false;
     m_started = true;
     m_expectedBytes = expectedBytes;
     return true;
@@ -375,6 +411,8 @@ void ImapChannel::noteMailboxData(const ImapReply &reply)
         || std::any_of(reply.untagged.cbegin(), reply.untagged.cend(), throttles))
         ++m_throttled;
     for (const ImapResponse &response : reply.untagged) {
+        if (response.code.toUpper().startsWith("UIDVALIDITY "))
+            m_uidValidity = response.code.mid(12).trimmed().toUInt();
         if (!response.number)
             continue;
         if (response.name == "EXISTS")

@@ -61,6 +61,7 @@ public:
     // in several tries); `wayBackFailed` tells a failed reconnect from the command's own reply.
     ImapReply runResuming(const ImapCommand &command, int &attempts, bool &wayBackFailed);
     bool isSignedIn() const { return m_credentials != nullptr; }
+    QString signedInUser() const { return m_signedInAs ? m_signedInAs->user : QString(); }
 
     // Signs in (LOGIN, or AUTHENTICATE XOAUTH2 for a token), then switches compression on where
     // the server offers it. Signing in again as the same user on a kept connection costs nothing.
@@ -68,6 +69,19 @@ public:
     ImapReply select(const QString &mailbox);
     bool hasSelection() const { return m_selected.has_value(); }
     int messageCount() const { return m_messageCount; }
+    // The selected mailbox's name and UIDVALIDITY (0 when the server named none).
+    QString selectedMailbox() const { return m_selected.value_or(QString()); }
+    quint32 uidValidity() const { return m_uidValidity; }
+    // Moves on with every selection the server was asked for; a reconnect's re-selection of the
+    // same mailbox keeps it (the UIDVALIDITY tells whether UIDs still hold).
+    quint64 selection() const { return m_selection; }
+    // What the last command learnt is as current as the selection before it (the list of the
+    // mailbox's messages): signing in again on this connection need not select again.
+    void noteSelectionCurrent() { m_selectionUntouched = m_selected.has_value(); }
+    // The server listed `capability` in its greeting or its answer to the sign-in.
+    bool offers(const QByteArray &capability) const;
+    // Bytes read from the server since this channel was made, over every connection.
+    qint64 bytesRead() const { return m_connection.bytesRead(); }
     // How many replies so far carried [THROTTLED]: the server is slowing this connection down.
     int throttledCount() const { return m_throttled; }
 
@@ -93,6 +107,7 @@ private:
     ImapReply signInOnce(const ImapSignIn &signIn);
     bool canReuseFor(const ImapCredentials &credentials) const;
     void noteMailboxData(const ImapReply &reply);
+    void noteCapabilities(const ImapReply &reply);
     bool pauseBeforeReconnect(int attempt);
 
     Hooks m_hooks;
@@ -105,6 +120,9 @@ private:
     qint64 m_expectedBytes = 0; // of the reply being waited for
     quint64 m_epoch = 0;
     int m_messageCount = 0;
+    quint32 m_uidValidity = 0;
+    quint64 m_selection = 0;
+    QByteArrayList m_capabilities;
     int m_throttled = 0;
     QList<int> m_pausesMs {2000, 4000, 8000};
 
@@ -115,6 +133,9 @@ private:
     std::optional<ImapSignIn> m_signedInAs;
     ImapReply m_greeting; // its capabilities say whether a SASL response may ride on the command
     std::optional<QString> m_selected;
-    // A connection kept signed in across open(): who it is signed in as.
+    // A connection kept signed in across open(): who it is signed in as, and what it had selected.
     std::optional<ImapSignIn> m_reusable;
+    std::optional<QString> m_reusableSelection;
+    bool m_selectionKept = false; // signed in again on a kept connection that had a selection
+    bool m_selectionUntouched = false; // no command went out since the last EXAMINE
 };

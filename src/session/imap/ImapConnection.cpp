@@ -183,6 +183,7 @@ void ImapConnection::readIncoming()
     const QByteArray bytes = m_socket->readAll();
     if (bytes.isEmpty())
         return;
+    m_bytesRead += bytes.size();
     Q_EMIT bytesArrived();
     try {
         receive(bytes);

@@ -57,6 +57,10 @@ public:
         return m_framer.bytesSeenOrAnnounced() - m_announcedBeforeExchange;
     }
 
+    // Bytes read from the server (as they came over the wire, compressed or not) since this
+    // object was made, over every connection it opened.
+    qint64 bytesRead() const { return m_bytesRead; }
+
     // Held by ImapWait while it waits, so that a second wait is refused.
     bool isWaitedOn() const { return m_waitedOn; }
     void setWaitedOn(bool waited) { m_waitedOn = waited; }
@@ -102,6 +106,7 @@ private:
     QString m_tlsErrors;
     QByteArray m_byeText;
     int m_lastPercent = -1;
+    qint64 m_bytesRead = 0;
     qint64 m_untaggedBytes = 0; // held for the running exchange
     qint64 m_announcedBeforeExchange = 0;
     // After COMPRESS DEFLATE: every byte either way goes through this.

@@ -36,9 +36,11 @@ MessageFetcher::Result MessageFetcher::fetch(qint64 number, bool byUid, int &rec
 MessageFetcher::Result MessageFetcher::pick(const ImapReply &reply, qint64 number, bool byUid)
 {
     Result result;
+    result.absent = true;
     for (const ImapResponse &response : reply.untagged) {
         if (!isResponseFor(response, number, byUid))
             continue;
+        result.absent = false;
         const std::optional<ImapValue> body = response.fetchItem("BODY[]");
         if (body && body->isString()) {
             result.raw = body->bytes();

@@ -19,6 +19,7 @@ public:
     {
         std::optional<QByteArray> raw; // the whole message as the server stores it
         FetchFailure failure;
+        bool absent = false; // the server answered with nothing about the message: it is gone
     };
 
     explicit MessageFetcher(ImapChannel &channel) : m_channel(channel) { }

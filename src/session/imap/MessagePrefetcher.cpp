@@ -2,9 +2,11 @@
 
 #include "ImapChannel.h"
 #include "ImapCommand.h"
+#include "MessageList.h"
 #include "TextSections.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -18,31 +20,11 @@ const QByteArray headerFieldsItem = "BODY.PEEK[HEADER.FIELDS (FROM SUBJECT DATE 
 // What a part's MIME header and a message's header add to the sizes a body structure states.
 constexpr qint64 headerAllowance = 2048;
 
-// "1:3,5,7:8" for ascending numbers.
-QByteArray sequenceSet(const QList<qint64> &numbers)
-{
-    QByteArray set;
-    for (qsizetype i = 0; i < numbers.size();) {
-        qsizetype j = i;
-        while (j + 1 < numbers.size() && numbers.at(j + 1) == numbers.at(j) + 1)
-            ++j;
-        if (!set.isEmpty())
-            set += ',';
-        set += QByteArray::number(numbers.at(i));
-        if (j > i)
-            set += ':' + QByteArray::number(numbers.at(j));
-        i = j + 1;
-    }
-    return set;
-}
-
 QByteArray sectionItem(const QByteArray &section)
 {
     return "BODY.PEEK[" + section + ']';
 }
 
-// The items of every FETCH reply about `number`, merged: a server may split them.
-// The items of one message's FETCH replies: a handful, so a list beats a hash.
 using FetchItems = QList<std::pair<QByteArray, ImapValue>>;
 
 const ImapValue *findItem(const FetchItems &items, const QByteArray &name)
@@ -54,14 +36,24 @@ const ImapValue *findItem(const FetchItems &items, const QByteArray &name)
     return nullptr;
 }
 
-QHash<qint64, FetchItems> itemsByMessage(const ImapReply &reply, qint64 first, qint64 last)
+// The items of every FETCH reply about a message of positions first..last, merged (a server may
+// split them), by position. Replies are told apart by their UID: the sequence numbers shift when
+// messages are deleted meanwhile.
+QHash<qint64, FetchItems> itemsByMessage(const ImapReply &reply, const MessageList &messages,
+                                         qint64 first, qint64 last)
 {
     QHash<qint64, FetchItems> found;
     for (const ImapResponse &response : reply.untagged) {
-        if (response.name != "FETCH" || !response.number || *response.number < first
-            || *response.number > last || response.values.isEmpty())
+        if (response.name != "FETCH" || response.values.isEmpty())
             continue;
-        FetchItems &items = found[*response.number];
+        const std::optional<ImapValue> uid = response.fetchItem("UID");
+        const std::optional<qint64> uidNumber = uid ? uid->toNumber() : std::nullopt;
+        const std::optional<qint64> position = uidNumber && *uidNumber <= UINT32_MAX
+            ? messages.positionOf(quint32(*uidNumber))
+            : std::nullopt;
+        if (!position || *position < first || *position > last)
+            continue;
+        FetchItems &items = found[*position];
         const QList<ImapValue> &list = response.values.first().items();
         for (qsizetype i = 0; i + 1 < list.size(); i += 2)
             items.append({list.at(i).bytes().toUpper(), list.at(i + 1)});
@@ -127,7 +119,7 @@ MessagePrefetcher::Result MessagePrefetcher::take(qint64 number, int &reconnects
         }
         if (m_singly.remove(number)) {
             dropBefore(number + 1);
-            return Result::singly(m_describedEnd && number > *m_describedEnd);
+            return Result::singly();
         }
         const bool started =
             number == m_nextWindow ? startStructures(number) : startSections(number);
@@ -181,27 +173,40 @@ void MessagePrefetcher::topUp()
         return;
     if (!m_planned.isEmpty())
         startSections(m_planned.first().number);
-    else if (m_nextWindow <= m_channel.messageCount() && !m_describedEnd)
+    else if (m_nextWindow <= m_list.size())
         startStructures(m_nextWindow);
 }
 
+QByteArray MessagePrefetcher::uidSet(const QList<qint64> &numbers) const
+{
+    return m_list.uidSet(numbers);
+}
+
+// The structures of the window from `first` on, leaving out what the caller holds; a window held
+// whole costs no command, and the next one is asked for instead.
 bool MessagePrefetcher::startStructures(qint64 first)
 {
-    const qint64 count = m_channel.messageCount();
-    if (first > count)
+    const qint64 count = m_list.size();
+    QList<qint64> numbers;
+    qint64 last = first - 1;
+    while (numbers.isEmpty() && last < count) {
+        const int window = m_structuresAsked ? m_limits.window : m_limits.firstWindow;
+        first = last + 1;
+        last = std::min(count, first + qMax(1, window) - 1);
+        for (qint64 number = first; number <= last; ++number) {
+            if (!isHeld(number))
+                numbers.append(number);
+        }
+        m_structuresAsked = true;
+        m_nextWindow = last + 1;
+    }
+    if (numbers.isEmpty())
         return false;
-    const int window = m_structuresAsked ? m_limits.window : m_limits.firstWindow;
-    const qint64 last = std::min(count, first + qMax(1, window) - 1);
-    QByteArray set = QByteArray::number(first);
-    if (last > first)
-        set += ':' + QByteArray::number(last);
-    ImapCommand command("FETCH");
-    command.arg(set).arg("(RFC822.SIZE BODYSTRUCTURE)");
+    ImapCommand command("UID FETCH");
+    command.arg(uidSet(numbers)).arg("(RFC822.SIZE BODYSTRUCTURE)");
     if (!m_channel.start(command))
         return false;
     m_inFlight = InFlight {Kind::Structures, first, last, {}};
-    m_nextWindow = last + 1;
-    m_structuresAsked = true;
     return true;
 }
 
@@ -225,12 +230,12 @@ bool MessagePrefetcher::startSections(qint64 number)
                 || numbers.size() >= maxMessagesPerBatch || setLength > maxSequenceSetLength))
             break;
         bytes += it->estimatedBytes;
-        setLength += QByteArray::number(it->number).size() + 1;
+        setLength += QByteArray::number(m_list.uidAt(it->number).value_or(0)).size() + 1;
         numbers.append(it->number);
         request.plans.append(*it);
     }
-    ImapCommand command("FETCH");
-    command.arg(sequenceSet(numbers)).arg(items);
+    ImapCommand command("UID FETCH");
+    command.arg(uidSet(numbers)).arg(items);
     if (!m_channel.start(command, bytes))
         return false;
     m_planned.removeIf([&numbers](const Plan &plan) {
@@ -306,7 +311,6 @@ void MessagePrefetcher::forget()
     m_nextWindow = 0;
     m_started = false;
     m_structuresAsked = false;
-    m_describedEnd.reset();
 }
 
 void MessagePrefetcher::absorb(const ImapReply &reply, const InFlight &request)
@@ -317,17 +321,13 @@ void MessagePrefetcher::absorb(const ImapReply &reply, const InFlight &request)
         absorbSections(reply, request);
 }
 
+// A message the reply left out is asked for on its own, where a deleted one shows as such.
 void MessagePrefetcher::absorbStructures(const ImapReply &reply, const InFlight &request)
 {
-    const auto found = itemsByMessage(reply, request.first, request.last);
-    qint64 lastDescribed = request.first - 1;
-    for (auto it = found.cbegin(); it != found.cend(); ++it)
-        lastDescribed = std::max(lastDescribed, it.key());
-    // An OK that leaves out the window's end says the mailbox ends there; a NO or BAD says
-    // nothing about that, and the messages it did not bring are asked for on their own.
-    if (reply.isOk() && lastDescribed < request.last)
-        m_describedEnd = lastDescribed;
+    const auto found = itemsByMessage(reply, m_list, request.first, request.last);
     for (qint64 number = request.first; number <= request.last; ++number) {
+        if (isHeld(number))
+            continue;
         const auto items = found.constFind(number);
         if (items == found.cend()) {
             m_singly.insert(number);
@@ -359,57 +359,74 @@ MessagePrefetcher::Plan MessagePrefetcher::planFor(qint64 number, const ImapValu
         plan.estimatedBytes = size.value_or(m_limits.bufferBytes);
         return plan;
     }
+    planParts(plan, *sections);
+    return plan;
+}
+
+void MessagePrefetcher::planParts(Plan &plan, const TextSections &sections) const
+{
     plan.shape = Shape::HeaderAndParts;
     QByteArrayList fetched {headerFieldsItem};
     plan.estimatedBytes = headerAllowance;
-    if (!sections->plain.isEmpty()) {
-        plan.plainSection = sections->plain;
-        fetched << sectionItem(sections->plain + ".MIME") << sectionItem(sections->plain);
-        plan.estimatedBytes += sections->plainSize + headerAllowance;
+    if (!sections.plain.isEmpty()) {
+        plan.plainSection = sections.plain;
+        fetched << sectionItem(sections.plain + ".MIME") << sectionItem(sections.plain);
+        plan.estimatedBytes += sections.plainSize + headerAllowance;
     }
-    if (!sections->html.isEmpty() && (sections->plain.isEmpty() || m_fetchHtml)) {
-        plan.htmlSection = sections->html;
-        fetched << sectionItem(sections->html + ".MIME") << sectionItem(sections->html);
-        plan.estimatedBytes += sections->htmlSize + headerAllowance;
+    if (!sections.html.isEmpty() && (sections.plain.isEmpty() || m_fetchHtml)) {
+        plan.htmlSection = sections.html;
+        fetched << sectionItem(sections.html + ".MIME") << sectionItem(sections.html);
+        plan.estimatedBytes += sections.htmlSize + headerAllowance;
     }
+    plan.htmlIncluded = sections.html.isEmpty() || !plan.htmlSection.isEmpty();
     plan.items = '(' + fetched.join(' ') + ')';
-    return plan;
+}
+
+std::optional<FetchedMessage> MessagePrefetcher::fetched(const Plan &plan,
+                                                         const FetchItems &items) const
+{
+    FetchedMessage message;
+    message.htmlIncluded = plan.htmlIncluded;
+    if (plan.shape == Shape::Whole) {
+        message.whole = stringItem(items, "BODY[]");
+        return message.whole ? std::optional(message) : std::nullopt;
+    }
+    const std::optional<QByteArray> header = headerItem(items);
+    message.header = header.value_or(QByteArray());
+    bool complete = header.has_value();
+    if (plan.shape == Shape::HeaderAndText) {
+        message.text = stringItem(items, "BODY[TEXT]");
+        complete = complete && message.text;
+    }
+    if (!plan.plainSection.isEmpty()) {
+        message.plainPart = partItem(items, plan.plainSection);
+        complete = complete && message.plainPart;
+    }
+    if (!plan.htmlSection.isEmpty()) {
+        message.htmlPart = partItem(items, plan.htmlSection);
+        complete = complete && message.htmlPart;
+    }
+    return complete ? std::optional(message) : std::nullopt;
 }
 
 void MessagePrefetcher::absorbSections(const ImapReply &reply, const InFlight &request)
 {
-    const auto found = itemsByMessage(reply, request.first, request.last);
+    const auto found = itemsByMessage(reply, m_list, request.first, request.last);
+    Batch batch;
     for (const Plan &plan : request.plans) {
         const auto entry = found.constFind(plan.number);
         static const FetchItems none;
-        const FetchItems &items = entry == found.cend() ? none : *entry;
-        FetchedMessage message;
-        bool complete = true;
-        if (plan.shape == Shape::Whole) {
-            message.whole = stringItem(items, "BODY[]");
-            complete = message.whole.has_value();
-        } else {
-            const std::optional<QByteArray> header = headerItem(items);
-            message.header = header.value_or(QByteArray());
-            complete = header.has_value();
-            if (plan.shape == Shape::HeaderAndText) {
-                message.text = stringItem(items, "BODY[TEXT]");
-                complete = complete && message.text;
-            }
-            if (!plan.plainSection.isEmpty()) {
-                message.plainPart = partItem(items, plan.plainSection);
-                complete = complete && message.plainPart;
-            }
-            if (!plan.htmlSection.isEmpty()) {
-                message.htmlPart = partItem(items, plan.htmlSection);
-                complete = complete && message.htmlPart;
-            }
-        }
-        if (!complete) {
+        std::optional<FetchedMessage> message =
+            fetched(plan, entry == found.cend() ? none : *entry);
+        if (!message) {
             m_singly.insert(plan.number);
             continue;
         }
-        m_readyBytes += message.size();
-        m_ready.insert_or_assign(plan.number, std::move(message));
+        m_readyBytes += message->size();
+        if (m_fetched)
+            batch.append({plan.number, *message});
+        m_ready.insert_or_assign(plan.number, std::move(*message));
     }
+    if (m_fetched && !batch.isEmpty())
+        m_fetched(batch);
 }

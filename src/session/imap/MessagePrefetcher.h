@@ -11,12 +11,17 @@
 #include <QSet>
 #include <QString>
 
+#include <functional>
 #include <map>
 #include <optional>
+#include <utility>
 
 class ImapChannel;
+class MessageList;
+struct TextSections;
 
-// Fetches messages ahead of the caller, who asks for one message at a time, mostly in order.
+// Fetches messages ahead of the caller, who asks for one message at a time, mostly in order, by
+// its position in the run's message list; every command asks by UID.
 // First the body structures of a window of messages (one FETCH for the window), then only the
 // sections a row can come from, many messages per FETCH, in batches sized by bytes. One command is
 // in flight at a time; it runs on while the caller works on the message it was handed, and what
@@ -37,25 +42,33 @@ public:
     {
         std::optional<FetchedMessage> message;
         bool fetchSingly = false; // ask for the whole message on its own instead
-        // The server described no message from this one on, though its count said more: if the
-        // message cannot be had on its own either, the mailbox ends before it.
-        bool pastDescribedEnd = false;
         FetchFailure failure;
 
-        static Result singly(bool pastDescribedEnd = false)
+        static Result singly()
         {
             Result result;
             result.fetchSingly = true;
-            result.pastDescribedEnd = pastDescribedEnd;
             return result;
         }
     };
 
-    explicit MessagePrefetcher(ImapChannel &channel) : m_channel(channel) { }
+    using Batch = QList<std::pair<qint64, FetchedMessage>>;
+
+    MessagePrefetcher(ImapChannel &channel, const MessageList &list)
+        : m_channel(channel), m_list(list)
+    {
+    }
 
     void setLimits(const Limits &limits) { m_limits = limits; }
     // Also fetch the HTML part of messages that have a plain text part.
     void setFetchHtml(bool fetch) { m_fetchHtml = fetch; }
+    // Positions the caller already holds: never fetched here.
+    void setHeld(std::function<bool(qint64)> held) { m_held = std::move(held); }
+    // Hears every batch of messages as it arrives, by position.
+    void setOnFetched(std::function<void(const Batch &)> fetched)
+    {
+        m_fetched = std::move(fetched);
+    }
 
     // `reconnects` counts the reconnects spent on this message, here and in a fetch on its own.
     Result take(qint64 number, int &reconnects);
@@ -77,6 +90,7 @@ private:
         QByteArray items; // the FETCH items, e.g. "(BODY.PEEK[])"
         QByteArray plainSection;
         QByteArray htmlSection;
+        bool htmlIncluded = true; // nothing of the HTML part is left out
         Shape shape = Shape::Whole;
         qint64 estimatedBytes = 0;
     };
@@ -90,10 +104,14 @@ private:
     };
 
     enum class Step { Continue, Return };
+    // The items of one message's FETCH replies: a handful, so a list beats a hash.
+    using FetchItems = QList<std::pair<QByteArray, ImapValue>>;
 
     void followChannel();
     bool isExpected(qint64 number) const;
     void dropBefore(qint64 number);
+    bool isHeld(qint64 number) const { return m_held && m_held(number); }
+    QByteArray uidSet(const QList<qint64> &numbers) const;
     void topUp();
     bool startStructures(qint64 first);
     bool startSections(qint64 number);
@@ -103,8 +121,13 @@ private:
     void absorbStructures(const ImapReply &reply, const InFlight &request);
     void absorbSections(const ImapReply &reply, const InFlight &request);
     Plan planFor(qint64 number, const ImapValue *structure, std::optional<qint64> size) const;
+    void planParts(Plan &plan, const TextSections &sections) const;
+    std::optional<FetchedMessage> fetched(const Plan &plan, const FetchItems &items) const;
 
     ImapChannel &m_channel;
+    const MessageList &m_list;
+    std::function<bool(qint64)> m_held;
+    std::function<void(const Batch &)> m_fetched;
     quint64 m_epoch = 0; // the channel's epoch the state below belongs to
     Limits m_limits;
     bool m_fetchHtml = false;
@@ -116,6 +139,4 @@ private:
     qint64 m_nextWindow = 0; // first message whose structure was not asked for; 0 before the start
     bool m_started = false;
     bool m_structuresAsked = false; // the first window after a start is the smaller one
-    // The last message an OK reply for structures described when it left out the window's end.
-    std::optional<qint64> m_describedEnd;
 };
