@@ -4,8 +4,9 @@ Mostly 2-8 KB plain text or multipart/alternative mail (some quoted-printable, s
 subjects), and a few 100-500 KB messages with a base64 attachment. Written straight into a maildir
 as CR LF files named so that file order is arrival order.
 
-One message in a hundred (every hundredth) carries RARE_WORD in a line of its own at the start of
-its first plain-text part, for a search that matches 1%. Planting draws nothing from the random
+One message in a hundred (every hundredth) carries RARE_WORD first in its subject and in a line of
+its own at the start of its first plain-text part, for a search that matches 1% (by any word, or
+by subject only). Planting draws nothing from the random
 generator, so every other message is the same as without it.
 """
 
@@ -116,8 +117,9 @@ def is_planted(number):
 
 
 def planted(text):
-    """`text` with a line holding RARE_WORD first in its first plain-text part (plain ASCII, so
-    valid in 7bit and quoted-printable alike)."""
+    """`text` with RARE_WORD first in its subject (before any encoded word) and in a line first in
+    its first plain-text part (plain ASCII, so valid in 7bit and quoted-printable alike)."""
+    text = text.replace("\r\nSubject: ", f"\r\nSubject: {RARE_WORD.capitalize()} ", 1)
     part = text.index("Content-Type: text/plain")
     body = text.index("\r\n\r\n", part) + 4
     return text[:body] + f"Order {RARE_WORD} confirmed.\r\n" + text[body:]

@@ -10,7 +10,8 @@
 // end after it (stop_to_end_ms). BENCH_RUNS=N runs N times back to back in the same window and
 // prints the later runs' figures as repeat_*, with repeat_same_rows=1 when every later run's rows
 // equal the first run's. BENCH_MEMORY_BOUND=BYTES bounds what the session keeps of fetched mail
-// (0: nothing, so a repeated run downloads everything again).
+// (0: nothing, so a repeated run downloads everything again). BENCH_BETWEEN_RUNS=COMMAND runs a
+// shell command before each later run (to change the mailbox meanwhile).
 
 #include "Form1.h"
 #include "Form1Controls.h"
@@ -24,6 +25,7 @@
 #include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTimer>
 
@@ -155,8 +157,12 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsSet("BENCH_MEMORY_BOUND"))
         window.ImapComponent1()->setMemoryBound(qgetenv("BENCH_MEMORY_BOUND").toLongLong());
     QList<RunFigures> runs;
-    for (int run = 0; run < runCount; ++run)
+    const QString betweenRuns = qEnvironmentVariable("BENCH_BETWEEN_RUNS");
+    for (int run = 0; run < runCount; ++run) {
+        if (run > 0 && !betweenRuns.isEmpty())
+            QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), betweenRuns});
         runs << RunOnce(window, prompts, runCount > 1);
+    }
     const RunFigures &first = runs.first();
     std::printf("rows=%lld done=%d connect_seconds=%.3f run_seconds=%.3f text_bytes=%lld "
                 "downloaded_bytes=%lld",
