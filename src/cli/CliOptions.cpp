@@ -74,6 +74,7 @@ QList<QCommandLineOption> OptionList()
             valued("format", "FORMAT"),
             valued("output", "FILE"),
             flag("quiet"),
+            flag("verbose"),
             flag("list-folders"),
             flag("cache"),
             flag("clear-cache"),
@@ -190,6 +191,7 @@ QString ReadChoices(const QCommandLineParser &parser, CliOptions &options)
             return QStringLiteral("cannot write the output file \"%1\"").arg(options.outputPath);
     }
     options.quiet = parser.isSet(QStringLiteral("quiet"));
+    options.verbose = parser.isSet(QStringLiteral("verbose"));
     options.listFolders = parser.isSet(QStringLiteral("list-folders"));
     return {};
 }
@@ -250,11 +252,13 @@ QString CliUsageText()
         "all|containing|not-containing|line-numbers|between|text-set]\n"
         "                     [--text TEXT] [--lines LIST] [--start X --end Y] [--include-start]\n"
         "                     [--include-end] [--show-duplicates] [--format lines|csv|jsonl]\n"
-        "                     [--output FILE] [--quiet] [--cache] [--ignore-daily-limit]\n"
+        "                     [--output FILE] [--quiet] [--verbose] [--cache]\n"
+        "                     [--ignore-daily-limit]\n"
         "       tessaline-cli --list-folders ...connection options...\n"
         "       tessaline-cli --clear-cache --user NAME  (removes the local copy of mail text)\n"
         "       tessaline-cli --version | --help\n"
-        "exit status: 0 done, 1 rows not written, 2 usage error, 3 sign-in failed,\n"
+        "exit status: 0 done, 1 rows not written, 2 usage error or refused past the daily\n"
+        "             download limit, 3 sign-in failed,\n"
         "             4 folder cannot be selected, 5 connection or TLS failure,\n"
         "             6 stopped part-way (--output left as it was), 130 interrupted\n");
 }

@@ -33,6 +33,8 @@ struct CliOptions
     OutputFormat format = OutputFormat::Lines;
     QString outputPath; // empty: standard output
     bool quiet = false;
+    // --verbose: the run's download estimate and what it downloaded, on standard error.
+    bool verbose = false;
     // --cache: fetched mail text is kept in the account's local copy and read from it.
     bool keepLocalCopy = false;
     // --clear-cache: the account's local copy is removed and nothing else is done.

@@ -9,12 +9,14 @@
 
 #include "ApplicationTitle.h"
 #include "ControlText.h"
+#include "DailyDownloadCount.h"
 #include "ImapComponent.h"
 #include "LocalMailCopy.h"
 #include "MailRun.h"
 #include "MessageRows.h"
 #include "ProgramVersion.h"
 #include "Prompts.h"
+#include "RunDownload.h"
 #include "clsImapSession.h"
 
 #include <QCoreApplication>
@@ -169,9 +171,13 @@ int CliRun::main(const QStringList &arguments, const ServerOverride &environment
 
 ExitCode CliRun::exec()
 {
+    m_download =
+        std::make_unique<RunDownload>(*m_component, m_options.user, m_options.keepLocalCopy);
+    m_progress->countDownloads([download = m_download.get()] { return download->bytesSoFar(); });
     ExitCode code = signIn();
     if (code == ExitCode::Success)
         code = m_options.listFolders ? listFolders() : extract();
+    finishDownload();
     if (code == ExitCode::Interrupted)
         PrintLine(stderr, QStringLiteral("interrupted"));
     return code;
@@ -281,6 +287,8 @@ ExitCode CliRun::readFolder(const QString &folderName, CliRowSink &rows)
     MailRun::countFolder(*m_session, folderName);
     if (m_session->LastFailedStep() != clsImapSession::FailedStep::None)
         return sessionFailure(folderName);
+    if (refusedOverDailyLimit())
+        return ExitCode::Usage;
     const QMetaObject::Connection listing =
         QObject::connect(m_session.get(), &clsImapSession::MailExtractListing,
                          [this, &rows](MailListing &message) { addRows(message, rows); });
@@ -304,6 +312,46 @@ ExitCode CliRun::readFolder(const QString &folderName, CliRowSink &rows)
     if (m_session->LastFailedStep() != clsImapSession::FailedStep::None)
         return sessionFailure(folderName);
     return summaryOfRun();
+}
+
+// Before reading: with --verbose the estimate, and past the day's limit a refusal unless
+// --ignore-daily-limit. A run whose size the server would not tell goes ahead.
+bool CliRun::refusedOverDailyLimit()
+{
+    const std::optional<qint64> estimate = m_download->estimate(*m_session);
+    if (!estimate) {
+        if (m_options.verbose && m_session->MaxRecord > 0)
+            PrintLine(stderr,
+                      QStringLiteral("the server did not say how much this run would "
+                                     "download: %1")
+                          .arg(FailureReason(*m_component)));
+        return false;
+    }
+    const qint64 today = m_download->countedToday();
+    if (m_options.verbose)
+        PrintLine(stderr,
+                  QStringLiteral("this run would download about %1; %2 were downloaded "
+                                 "from this account today")
+                      .arg(DailyDownloadCount::megabytes(*estimate),
+                           DailyDownloadCount::megabytes(today)));
+    if (m_options.ignoreDailyLimit || !DailyDownloadCount::wouldPassLimit(today, *estimate))
+        return false;
+    PrintLine(stderr, DailyDownloadCount::refusalText(today, *estimate));
+    return true;
+}
+
+// Counts the run's bytes for the day however it ended, and says what became of the local copy.
+void CliRun::finishDownload()
+{
+    m_progress->countDownloads(nullptr);
+    m_download->count();
+    if (m_options.verbose)
+        PrintLine(stderr,
+                  QStringLiteral("this run downloaded %1")
+                      .arg(DailyDownloadCount::megabytes(m_download->bytesSoFar())));
+    const QString notice = m_download->takeNotice();
+    if (!notice.isEmpty() && !m_options.quiet)
+        PrintLine(stderr, QStringLiteral("note: %1").arg(notice));
 }
 
 // The progress line says so while it is shown; otherwise one line on standard error.

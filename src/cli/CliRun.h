@@ -16,6 +16,7 @@ class clsImapSession;
 class CliRowSink;
 class ProgressLine;
 class ResultDestination;
+class RunDownload;
 struct MailListing;
 
 // One invocation of tessaline-cli: the same session, retrieval loop and row modes as the window,
@@ -39,6 +40,8 @@ private:
     ExitCode extract();
     ExitCode resolveFolder(QString &folderName);
     ExitCode readFolder(const QString &folderName, CliRowSink &rows);
+    bool refusedOverDailyLimit();
+    void finishDownload();
     void addRows(MailListing &listing, CliRowSink &rows);
     ExitCode sessionFailure(const QString &folderName) const;
     ExitCode summaryOfRun() const;
@@ -52,6 +55,7 @@ private:
     std::unique_ptr<ImapComponent> m_component;
     std::shared_ptr<clsImapSession> m_session;
     std::unique_ptr<ProgressLine> m_progress;
+    std::unique_ptr<RunDownload> m_download; // from the sign-in to the end of the run
     bool m_warned = false;
     bool m_slowingTold = false;
 };

@@ -1,5 +1,7 @@
 #include "ProgressLine.h"
 
+#include "DailyDownloadCount.h"
+
 #include <QtGlobal>
 
 #include <cstdio>
@@ -25,6 +27,9 @@ void ProgressLine::show(int current, int total)
     if (!m_enabled)
         return;
     QString text = QStringLiteral("Reading mail %1 of %2").arg(current).arg(total);
+    if (m_bytesSoFar)
+        text +=
+            QStringLiteral(", %1 downloaded").arg(DailyDownloadCount::megabytes(m_bytesSoFar()));
     if (!m_note.isEmpty())
         text += QStringLiteral(" (%1)").arg(m_note);
     if (text == m_shown)

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 // "Reading mail n of m" on standard error, rewritten in place; shown only when enabled (the
 // caller decides: a terminal, and not --quiet).
 class ProgressLine
@@ -12,6 +14,11 @@ public:
     Q_DISABLE_COPY_MOVE(ProgressLine)
 
     void show(int current, int total);
+    // The megabytes `bytesSoFar` says the run downloaded follow the count from now on.
+    void countDownloads(std::function<qint64()> bytesSoFar)
+    {
+        m_bytesSoFar = std::move(bytesSoFar);
+    }
     // Said after the count from now on (the server slowing down).
     void setNote(const QString &note) { m_note = note; }
     // Ends the line so that later messages start on a fresh one.
@@ -25,4 +32,5 @@ private:
     bool m_enabled;
     QString m_shown;
     QString m_note;
+    std::function<qint64()> m_bytesSoFar;
 };

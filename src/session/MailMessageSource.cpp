@@ -52,7 +52,7 @@ std::optional<int> MailMessageSource::count() const
 }
 
 // One UID SEARCH per selection: the run's numbering from then on, whatever is deleted or added.
-bool MailMessageSource::ensureList(FetchFailure &failure)
+bool MailMessageSource::ensureList(FetchFailure &failure, qint64 firstWanted)
 {
     if (count())
         return true;
@@ -60,7 +60,11 @@ bool MailMessageSource::ensureList(FetchFailure &failure)
     ImapCommand all("UID SEARCH");
     all.arg("ALL");
     const bool narrowed = m_search && m_searchMailbox == mailbox;
-    const ImapReply reply = m_channel.runResuming(narrowed ? *m_search : all);
+    const std::optional<ImapReply> early =
+        narrowed ? std::nullopt : listWithFirstWindow(all, firstWanted);
+    const ImapReply reply = early && early->end != ImapReply::End::ConnectionLost
+        ? *early
+        : m_channel.runResuming(narrowed ? *m_search : all);
     const std::optional<QList<quint32>> uids =
         reply.isOk() ? MessageList::searchResult(reply) : std::nullopt;
     if (!uids) {
@@ -79,6 +83,22 @@ bool MailMessageSource::ensureList(FetchFailure &failure)
     if (m_localCopy)
         m_localCopy->dropStale(mailbox, m_list.uidValidity());
     return true;
+}
+
+// The whole mailbox's list and the first window of structures in one flight: positions are
+// sequence numbers then. Not when something may be held already (its structure is not needed),
+// and the structures are dropped unless the list came back.
+std::optional<ImapReply> MailMessageSource::listWithFirstWindow(const ImapCommand &search,
+                                                                qint64 first)
+{
+    if (first < 1 || m_localCopy || m_memory->count() > 0 || first > m_channel.messageCount()
+        || m_channel.hasStarted() || !m_channel.start(search))
+        return std::nullopt;
+    m_ahead->startFirstWindowBySequence(first, m_channel.messageCount());
+    const ImapReply reply = m_channel.awaitStarted();
+    if (!reply.isOk())
+        m_ahead->abandon();
+    return reply;
 }
 
 MessageKey MailMessageSource::keyAt(qint64 position) const
@@ -133,7 +153,7 @@ std::optional<MailMessage> MailMessageSource::fetch(int number, bool byUid, Fetc
     int reconnects = 0; // shared by every try at this one message
     if (byUid)
         return fetchWhole(number, true, reconnects, failure);
-    if (!ensureList(failure))
+    if (!ensureList(failure, number))
         return std::nullopt;
     if (number > m_list.size()) {
         failure.kind = FetchFailure::Kind::MailboxEnded;
@@ -251,5 +271,8 @@ std::optional<qint64> MailMessageSource::estimate(int first, int last, FetchFail
                 bytes += size->toNumber().value_or(0);
         }
     }
+    // Asking for sizes changes nothing the list rests on: the run that follows keeps the
+    // selection instead of examining and listing the mailbox again.
+    m_channel.noteSelectionCurrent();
     return bytes;
 }

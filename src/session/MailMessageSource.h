@@ -54,7 +54,8 @@ public:
     void setLocalCopy(std::shared_ptr<MessageStore> store) { m_localCopy = std::move(store); }
 
 private:
-    bool ensureList(FetchFailure &failure);
+    bool ensureList(FetchFailure &failure, qint64 firstWanted = 0);
+    std::optional<ImapReply> listWithFirstWindow(const ImapCommand &search, qint64 first);
     MessageKey keyAt(qint64 position) const;
     bool isHeld(qint64 position);
     std::optional<FetchedMessage> findKept(qint64 position);

@@ -1,5 +1,6 @@
 #include "ProgressDisplay.h"
 
+#include "DailyDownloadCount.h"
 #include "Form1Controls.h"
 #include "clsImapSession.h"
 
@@ -32,6 +33,7 @@ const QString ServerSlowingText = QStringLiteral("Gmail is slowing down this con
 void ProgressDisplay::reset()
 {
     m_serverSlowing = false;
+    m_bytesSoFar = nullptr;
     showIdle();
     m_ui.ProgressBar1->setValue(m_ui.ProgressBar1->minimum());
 }
@@ -43,6 +45,11 @@ void ProgressDisplay::showPercent(int percent) const
     bar->setValue(std::clamp(percent, bar->minimum(), bar->maximum()));
 }
 
+void ProgressDisplay::countDownloads(std::function<qint64()> bytesSoFar)
+{
+    m_bytesSoFar = std::move(bytesSoFar);
+}
+
 void ProgressDisplay::showReading(const clsImapSession *session) const
 {
     if (!session)
@@ -50,6 +57,9 @@ void ProgressDisplay::showReading(const clsImapSession *session) const
     QString text = QStringLiteral("Reading mail %1 of %2")
                        .arg(session->CurrentLocation)
                        .arg(session->MaxRecord);
+    if (m_bytesSoFar)
+        text +=
+            QStringLiteral(", %1 downloaded").arg(DailyDownloadCount::megabytes(m_bytesSoFar()));
     if (m_serverSlowing)
         text += QStringLiteral(" (%1)").arg(ServerSlowingText);
     setText(text);

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class clsImapSession;
 struct Form1Controls;
 
@@ -15,9 +17,12 @@ public:
     void setText(const QString &text) const;
     // "Progress Bar": nothing is going on.
     void showIdle() const;
-    // The idle text over an empty bar; forgets a slowing server.
+    // The idle text over an empty bar; forgets a slowing server and the run's downloads.
     void reset();
     void showPercent(int percent) const;
+    // From now until the next reset, the count of mail is followed by the megabytes that
+    // `bytesSoFar` says the run has downloaded.
+    void countDownloads(std::function<qint64()> bytesSoFar);
     // "Reading mail n of m". Also shown as each message arrives: a message that comes in one
     // piece gives no progress report, and a fast run would otherwise never say where it is.
     void showReading(const clsImapSession *session) const;
@@ -28,4 +33,5 @@ public:
 private:
     const Form1Controls &m_ui;
     bool m_serverSlowing = false;
+    std::function<qint64()> m_bytesSoFar;
 };

@@ -1,5 +1,6 @@
 #include "RunSequence.h"
 
+#include "ApplicationTitle.h"
 #include "BetweenMarkers.h"
 #include "ConnectSequence.h"
 #include "FolderChoice.h"
@@ -7,13 +8,16 @@
 #include "Form1ModeInputs.h"
 #include "Form2.h"
 #include "LineNumberEntry.h"
+#include "LocalMailCopy.h"
 #include "MailListing.h"
 #include "MailRun.h"
 #include "MessageRows.h"
 #include "ProgressDisplay.h"
 #include "Prompts.h"
 #include "ResultListModel.h"
+#include "RunDownload.h"
 #include "RunFlags.h"
+#include "SignInBoxes.h"
 #include "StepFailure.h"
 #include "Steps.h"
 #include "WindowPointer.h"
@@ -116,6 +120,8 @@ void RunSequence::extractEmail()
         m_window.isStopped = false;
     });
     steps(104, [&] { m_window.m_results->clear(); });
+    std::unique_ptr<RunDownload> download;
+    steps(105, [&] { download = startDownload(); });
     steps(106, [&] { signedIn = connectIfNeeded(session); });
     if (signedIn) {
         steps(107, [&] { folderName = chooseFolder(*session, listed); });
@@ -125,9 +131,16 @@ void RunSequence::extractEmail()
                 session->SearchText = m_window.m_folders->searchText();
                 MailRun::countFolder(*session, *folderName);
             });
+        bool declined = false;
+        if (folderName && download)
+            steps(109, [&] { declined = declinedOverDailyLimit(*download, *session); });
         steps(110, [&] {
             if (!folderName) {
                 Prompts::inform(SystemFolders::HiddenFolderText);
+                suppressDoneNotice = true;
+            } else if (session->LastFailedStep() == clsImapSession::FailedStep::Search) {
+                suppressDoneNotice = true; // the refusal was told already
+            } else if (declined) {
                 suppressDoneNotice = true;
             } else if (!MailRun::readFolder(*session, *folderName)) {
                 Prompts::inform(QStringLiteral("There are no emails in the Folder you selected."));
@@ -140,7 +153,50 @@ void RunSequence::extractEmail()
         m_window.m_progress->reset();
         m_window.m_pointer->endBusy(&m_window);
     });
+    steps(113, [&] { finishDownload(std::move(download)); });
     steps(114, [&] { showRunEnd(session.get()); });
+}
+
+// The local copy as the box says now, and the count of what this run downloads, from before
+// its sign-in (a run without a connect signs in first).
+std::unique_ptr<RunDownload> RunSequence::startDownload()
+{
+    const QString account =
+        m_window.oSession ? m_window.oSession->Username : m_window.m_signIn->user();
+    auto download = std::make_unique<RunDownload>(*m_window.m_imapComponent, account,
+                                                  LocalMailCopy::isWanted());
+    m_window.m_progress->countDownloads(
+        [counted = download.get()] { return counted->bytesSoFar(); });
+    return download;
+}
+
+// Asks before reading when the run would take the account past the day's limit; true when the
+// user said No (or stopped the run meanwhile). A run whose size the server would not tell goes
+// ahead: its reading fails or counts as it goes.
+bool RunSequence::declinedOverDailyLimit(const RunDownload &download, const clsImapSession &session)
+{
+    const std::optional<qint64> estimate = download.estimate(session);
+    if (!estimate)
+        return session.AbortProcess; // a Stop meanwhile starts nothing
+    const std::optional<QString> question = download.questionBeforeRun(*estimate);
+    if (!question)
+        return false;
+    return Prompts::current().message(ApplicationTitle(), *question, Prompts::Buttons::YesNo,
+                                      Prompts::Icon::Question)
+        != Prompts::Answer::Yes;
+}
+
+// Counts the run's bytes for the day, whether it ended or stopped, and says what became of the
+// local copy.
+void RunSequence::finishDownload(std::unique_ptr<RunDownload> download)
+{
+    m_window.m_progress->countDownloads({});
+    if (!download)
+        return;
+    download->count();
+    const QString notice = download->takeNotice();
+    if (!notice.isEmpty())
+        Prompts::inform(notice);
 }
 
 // A system folder is found in the server's listing, which a run without a connect makes first.

@@ -9,6 +9,7 @@
 #include <optional>
 
 class Form1;
+class RunDownload;
 class Steps;
 class QPushButton;
 class QWidget;
@@ -40,6 +41,9 @@ private:
     std::optional<QString> chooseFolder(clsImapSession &session, bool listed);
     bool connectIfNeeded(std::shared_ptr<clsImapSession> &session);
     void showRunEnd(const clsImapSession *session);
+    std::unique_ptr<RunDownload> startDownload();
+    bool declinedOverDailyLimit(const RunDownload &download, const clsImapSession &session);
+    void finishDownload(std::unique_ptr<RunDownload> download);
 
     Form1 &m_window;
     QPointer<QPushButton> m_runningButton;

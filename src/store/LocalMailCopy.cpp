@@ -88,9 +88,15 @@ FetchedMessage messageFromRow(const QSqlQuery &query)
     return message;
 }
 
+// The inbox goes by the empty name, which a null string would bind as NULL.
+QString mailboxColumn(const QString &mailbox)
+{
+    return mailbox.isNull() ? QStringLiteral("") : mailbox;
+}
+
 void bindKey(QSqlQuery &query, const MessageKey &key)
 {
-    query.addBindValue(key.mailbox);
+    query.addBindValue(mailboxColumn(key.mailbox));
     query.addBindValue(qint64(key.uidValidity));
     query.addBindValue(qint64(key.uid));
 }
@@ -197,7 +203,7 @@ void LocalMailCopy::dropStale(const QString &mailbox, quint32 uidValidity)
         return;
     QSqlQuery query(database());
     query.prepare(QStringLiteral("DELETE FROM messages WHERE mailbox = ? AND uid_validity <> ?"));
-    query.addBindValue(mailbox);
+    query.addBindValue(mailboxColumn(mailbox));
     query.addBindValue(qint64(uidValidity));
     query.exec();
 }

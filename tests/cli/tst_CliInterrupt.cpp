@@ -35,10 +35,11 @@ void tst_CliInterrupt::interruptedRunKeepsTheOutputFile()
     QFETCH(bool, terminate);
     FakeImapServer server;
     QVERIFY2(server.listen(), qPrintable(server.errorString()));
-    // Sign-in and count, then the run's own sign-in on the same connection; its first fetch is
-    // never answered.
+    // Sign-in, count and estimate; the run's first fetch is never answered.
+    const FakeImapServer::Messages two {{1, "Subject: one\r\n\r\n"}, {2, "Subject: two\r\n\r\n"}};
     server.addScenario(FakeImapServer::signedInOpening(2) + FakeImapServer::uidListExchange(4, 2)
-                       + QList<QByteArray> {"C: a5 UID FETCH 1:2 (RFC822.SIZE BODYSTRUCTURE)"});
+                       + FakeImapServer::sizeExchange(5, two)
+                       + QList<QByteArray> {"C: a6 UID FETCH 1:2 (RFC822.SIZE BODYSTRUCTURE)"});
 
     QTemporaryDir dir;
     const QString output = dir.filePath(u"rows.txt"_s);

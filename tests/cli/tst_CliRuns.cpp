@@ -1,3 +1,5 @@
+#include "AccountDigest.h"
+#include "DailyDownloadCount.h"
 #include "DovecotFixture.h"
 #include "FakeImapServer.h"
 #include "ExportTable.h"
@@ -6,6 +8,8 @@
 #include "LocalMailCopy.h"
 #include "ResultFiles.h"
 #include "SecretStore.h"
+#include "SettingsKeys.h"
+#include "SettingsStore.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -214,6 +218,7 @@ private Q_SLOTS:
     void oauth2SignInPaths_data();
     void oauth2SignInPaths();
     void clearCacheRemovesOnlyThatAccountsCopyWithoutSigningIn();
+    void dailyLimitRefusesUnlessIgnored();
 
 private:
     QString wrongPasswordFile() const { return m_dir.filePath(u"wrong-password"_s); }
@@ -619,6 +624,47 @@ void tst_CliRuns::clearCacheRemovesOnlyThatAccountsCopyWithoutSigningIn()
     QCoreApplication::setOrganizationName(organization);
     QCoreApplication::setApplicationName(application);
     qunsetenv("XDG_CACHE_HOME");
+}
+
+// Near the day's limit a run is refused before it reads anything, naming both numbers, unless
+// --ignore-daily-limit; either way what it downloaded is counted for the day.
+void tst_CliRuns::dailyLimitRefusesUnlessIgnored()
+{
+    // The program's own settings, under the XDG_CONFIG_HOME set at the start.
+    const QString organization = QCoreApplication::organizationName();
+    const QString application = QCoreApplication::applicationName();
+    QCoreApplication::setOrganizationName(u"Marlowix"_s);
+    QCoreApplication::setApplicationName(u"Tessaline"_s);
+    const QString user = m_fixture.user();
+    const QString key = SettingsKeys::dailyDownload(AccountDigest(user));
+    RemoveSetting(key); // what the other runs here downloaded
+    const auto restore = qScopeGuard([&] {
+        RemoveSetting(key);
+        QCoreApplication::setOrganizationName(organization);
+        QCoreApplication::setApplicationName(application);
+    });
+    const qint64 counted = DailyDownloadLimitBytes - 100;
+    DailyDownloadCount().add(user, counted);
+    const QStringList arguments = connection() + QStringList {u"--format"_s, u"jsonl"_s};
+
+    CliResult result = run(arguments);
+    QCOMPARE(result.exitCode, 2);
+    QCOMPARE(result.out, QByteArray());
+    const QByteArray numbers = "This run would download about 1 MB, and 2,000 MB were downloaded";
+    QVERIFY2(result.err.contains(numbers), result.err.constData());
+    QVERIFY2(result.err.contains("Run again with --ignore-daily-limit"), result.err.constData());
+    const qint64 afterRefusal = DailyDownloadCount().today(user);
+    QVERIFY(afterRefusal > counted);
+
+    // The refused run's own bytes have now taken the day past the limit.
+    result = run(arguments + QStringList {u"--ignore-daily-limit"_s, u"--verbose"_s});
+    QVERIFY2(result.exitCode == 0, result.err.constData());
+    QCOMPARE(ParseJsonLines(result.out), AllRows(Inbox()));
+    QVERIFY2(result.err.contains("this run would download about 1 MB; 2,001 MB were downloaded "
+                                 "from this account today"),
+             result.err.constData());
+    QVERIFY2(result.err.contains("this run downloaded 1 MB"), result.err.constData());
+    QVERIFY(DailyDownloadCount().today(user) > afterRefusal);
 }
 
 QTEST_GUILESS_MAIN(tst_CliRuns)

@@ -246,6 +246,7 @@ QList<QByteArray> FakeImapServer::withUidList(const QList<QByteArray> &steps, in
 {
     static const QRegularExpression tagged(QStringLiteral("^([CS]): a(\\d+) "));
     int examineTag = 0;
+    bool listed = false; // the next command may be the first window, sent with the list
     QList<QByteArray> shifted;
     for (const QByteArray &step : steps) {
         const QRegularExpressionMatch match = tagged.match(QString::fromLatin1(step));
@@ -254,14 +255,51 @@ QList<QByteArray> FakeImapServer::withUidList(const QList<QByteArray> &steps, in
             examineTag = tag;
         if (examineTag == 0 || tag <= examineTag) {
             shifted.append(step);
-            if (examineTag != 0 && tag == examineTag && match.captured(1) == u"S")
+            if (examineTag != 0 && tag == examineTag && match.captured(1) == u"S") {
                 shifted += uidListExchange(tag + 1, count);
+                listed = true;
+            }
             continue;
         }
-        shifted.append(step.left(4) + QByteArray::number(tag + 1)
-                       + step.mid(match.capturedLength() - 1));
+        QByteArray moved =
+            step.left(4) + QByteArray::number(tag + 1) + step.mid(match.capturedLength() - 1);
+        if (std::exchange(listed, false) && match.captured(1) == u"C")
+            moved = firstWindowBySequence(moved);
+        shifted.append(moved);
     }
     return shifted;
+}
+
+QList<QByteArray> FakeImapServer::sizeExchange(int tag, const Messages &messages)
+{
+    const QByteArray tagText = 'a' + QByteArray::number(tag);
+    QList<QByteArray> steps {
+        "C: " + tagText + " UID FETCH 1"
+        + (messages.size() > 1 ? ':' + QByteArray::number(messages.size()) : QByteArray())
+        + " (RFC822.SIZE)"};
+    for (const auto &[number, raw] : messages)
+        steps.append("S: * " + QByteArray::number(number) + " FETCH (UID "
+                     + QByteArray::number(number) + " RFC822.SIZE " + QByteArray::number(raw.size())
+                     + ')');
+    steps.append("S: " + tagText + " OK Fetch completed.");
+    return steps;
+}
+
+QByteArray FakeImapServer::firstWindowBySequence(const QByteArray &request)
+{
+    if (!request.contains(" UID FETCH ") || !request.endsWith(" (RFC822.SIZE BODYSTRUCTURE)"))
+        return request;
+    QByteArray bySequence = request;
+    bySequence.replace(" UID FETCH ", " FETCH ");
+    bySequence.replace(" (RFC822.SIZE BODYSTRUCTURE)", " (UID RFC822.SIZE BODYSTRUCTURE)");
+    return bySequence;
+}
+
+QList<QByteArray> FakeImapServer::firstWindowBySequence(QList<QByteArray> steps)
+{
+    if (!steps.isEmpty())
+        steps.first() = firstWindowBySequence(steps.first());
+    return steps;
 }
 
 QList<QByteArray> FakeImapServer::structureExchange(int tag, int first, int last,
@@ -524,14 +562,15 @@ const QByteArray FakeImapServer::overQuota =
 QList<QByteArray> FakeImapServer::runStoppedByOverQuota(const Messages &messages)
 {
     const int count = int(messages.size());
-    QList<QByteArray> structures = structureExchange(5, 1, count, messages);
-    structures.last() = "S: a5 OK Success [THROTTLED]";
+    QList<QByteArray> structures = structureExchange(6, 1, count, messages);
+    structures.last() = "S: a6 OK Success [THROTTLED]";
     QList<int> numbers;
     for (const auto &message : messages)
         numbers.append(message.first);
-    QList<QByteArray> text = textExchange(6, messages.mid(0, 1));
-    text.first() = textRequest(6, numbers);
-    text.last() = "S: a6 " + overQuota;
-    return signedInOpening(count) + uidListExchange(4, count) + structures + text
-        + QList<QByteArray> {wholeRequest(7, {numbers.value(1)}), "S: a7 " + overQuota};
+    QList<QByteArray> text = textExchange(7, messages.mid(0, 1));
+    text.first() = textRequest(7, numbers);
+    text.last() = "S: a7 " + overQuota;
+    return signedInOpening(count) + uidListExchange(4, count) + sizeExchange(5, messages)
+        + structures + text
+        + QList<QByteArray> {wholeRequest(8, {numbers.value(1)}), "S: a8 " + overQuota};
 }

@@ -67,9 +67,18 @@ public:
     // `steps` as a client plays them that lists the UIDs after its first selection, before
     // fetching: that exchange goes in after the EXAMINE's completion, and every later tag moves
     // on by one.
+    // The first command after that list, when it asks for structures, goes by sequence numbers
+    // (the client sends it with the list, before the UIDs are known).
     static QList<QByteArray> withUidList(const QList<QByteArray> &steps, int count);
+    // A structures request by UID as the same window asked for by sequence numbers.
+    static QByteArray firstWindowBySequence(const QByteArray &request);
+    // `steps` whose first is such a request, asked for by sequence numbers.
+    static QList<QByteArray> firstWindowBySequence(QList<QByteArray> steps);
     // Numbered raw messages, each served as one text/plain part.
     using Messages = QList<std::pair<int, QByteArray>>;
+    // A run's estimate before it reads: the sizes of `messages` (UIDs 1..n, all of them) under
+    // `tag`.
+    static QList<QByteArray> sizeExchange(int tag, const Messages &messages);
     // The client asking for the body structures of messages first..last under `tag`, and the
     // server describing `messages` (which may leave some of them out).
     static QList<QByteArray> structureExchange(int tag, int first, int last,
@@ -88,8 +97,9 @@ public:
     static QList<QByteArray> textExchange(int tag, const Messages &messages);
     // Gmail's reply once the account's daily limit is spent.
     static const QByteArray overQuota;
-    // A run on a kept connection (sign-in and count, then the run's own sign-in) where Gmail slows
-    // the connection down, brings the first of `messages`, then refuses the rest, also one alone.
+    // A run on a kept connection (sign-in, count and estimate, then the run's own sign-in) where
+    // Gmail slows the connection down, brings the first of `messages`, then refuses the rest, also
+    // one alone.
     static QList<QByteArray> runStoppedByOverQuota(const Messages &messages);
 
 private:

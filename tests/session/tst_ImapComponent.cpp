@@ -95,6 +95,7 @@ private Q_SLOTS:
     void wrongOrMissingStructureFallsBackToWholeMessage();
     void unreadableStructureCostsOnlyItsWindow();
     void byeMidRunDeliversEveryMessageOnce();
+    void dropBetweenTwoCommandsInFlight();
     void droppedMidLiteralReconnects();
     void reconnectGivesUpAfterThreeAttempts();
     void noReconnectWithoutSignIn();
@@ -347,7 +348,8 @@ void tst_ImapComponent::signedInConnectionIsKept()
     // second.
     m_server->addScenario(run(2, fetchedAhead(4, 1, 1) + structures(6, 2, 2))
                           + FakeImapServer::signedInAgain(8, 2)
-                          + FakeImapServer::uidListExchange(9, 2) + fetchedAhead(10, 1, 1)
+                          + FakeImapServer::uidListExchange(9, 2)
+                          + FakeImapServer::firstWindowBySequence(fetchedAhead(10, 1, 1))
                           + Script {structureRequest(12, 2, 2)});
     connectAndSignIn(2);
     client().setFetchAheadLimits(1, 1, 1);
@@ -361,10 +363,12 @@ void tst_ImapComponent::signedInConnectionIsKept()
 
 void tst_ImapComponent::keptConnectionThatDiedIsReplaced()
 {
-    // The second sign-in keeps the selection too: the list of UIDs finds the connection gone.
+    // The second sign-in keeps the selection too: the list of UIDs finds the connection gone,
+    // and the new connection lists them on their own before fetching.
     m_server->addScenario(FakeImapServer::signedInOpening(1)
                           + Script {"C: a4 UID SEARCH ALL", "X"});
-    m_server->addScenario(run(1, fetchedAhead(4, 1, 1)));
+    m_server->addScenario(FakeImapServer::signedInOpening(1) + FakeImapServer::uidListExchange(4, 1)
+                          + fetchedAhead(5, 1, 1));
     connectAndSignIn(1);
     connectAndSignIn(1);
     const std::optional<MailMessage> fetched = client().FetchMessage(1, false);
@@ -508,12 +512,13 @@ void tst_ImapComponent::overstatedCountEndsAtTheRealEnd()
 {
     // The server counts two million messages and holds two: its list of UIDs says where the
     // mailbox ends, and nothing past it is asked for. A reply that says the server is slowing
-    // down is counted.
+    // down is counted. The first window goes with the list, by the count the server gave.
     Script text = FakeImapServer::textExchange(6, messages(1, 2));
     text.last() = "S: a6 OK Success [THROTTLED]";
+    Script structures = FakeImapServer::structureExchange(5, 1, 5, messages(1, 2));
+    structures.first() = "C: a5 FETCH 1:5 (UID RFC822.SIZE BODYSTRUCTURE)";
     m_server->addScenario(FakeImapServer::signedInOpening(2000000)
-                          + FakeImapServer::uidListExchange(4, 2)
-                          + FakeImapServer::structureExchange(5, 1, 2, messages(1, 2)) + text);
+                          + FakeImapServer::uidListExchange(4, 2) + structures + text);
     connectAndSignIn(2000000);
     client().setFetchAheadLimits(qint64(1) << 20, 5, 5);
     QCOMPARE(client().ThrottledCount(), 0);
@@ -713,6 +718,34 @@ void tst_ImapComponent::byeMidRunDeliversEveryMessageOnce()
                               fetchedAhead(4, 1, 1)
                                   + Script {structureRequest(6, 2, 2),
                                             "S: * BYE Session expired, please login again.", "X"}));
+    m_server->addScenario(FakeImapServer::signedInOpening(3) + fetchedAhead(4, 2, 2)
+                          + fetchedAhead(6, 3, 3));
+    connectAndSignIn(3);
+    client().setFetchAheadLimits(1, 1, 1);
+    QStringList subjects;
+    for (int number = 1; number <= 3; ++number) {
+        const std::optional<MailMessage> fetched = client().FetchMessage(number, false);
+        QVERIFY2(fetched, qPrintable(client().FailureText()));
+        subjects.append(fetched->subject);
+    }
+    QCOMPARE(subjects,
+             (QStringList {QStringLiteral("Message 1"), QStringLiteral("Message 2"),
+                           QStringLiteral("Message 3")}));
+    QCOMPARE(m_server->connectionCount(), 2);
+    QVERIFY(m_server->isAllScenarioDone());
+    QCOMPARE(m_server->mismatches(), QStringList());
+}
+
+void tst_ImapComponent::dropBetweenTwoCommandsInFlight()
+{
+    // The text of message 1 and the structure of message 2 both go out before either reply (the
+    // server reads both lines first); the server answers the first, then drops. Message 2 is
+    // asked for again on the new connection, and every message arrives once.
+    m_server->addScenario(run(
+        3,
+        structures(4, 1, 1)
+            + Script {FakeImapServer::textRequest(5, {1}), structureRequest(6, 2, 2),
+                      FakeImapServer::textReply(1, message(1)), "S: a5 OK Fetch completed.", "X"}));
     m_server->addScenario(FakeImapServer::signedInOpening(3) + fetchedAhead(4, 2, 2)
                           + fetchedAhead(6, 3, 3));
     connectAndSignIn(3);

@@ -62,6 +62,7 @@ private Q_SLOTS:
     void htmlAskedForLaterIsFetched();
     void tinyBoundKeepsNothing();
     void localCopyServesAnotherSession();
+    void disconnectForgets();
 
 private:
     std::unique_ptr<ImapComponent> signedIn() const;
@@ -205,6 +206,19 @@ void tst_MessageReuseDovecot::localCopyServesAnotherSession()
     qint64 second = 0;
     QCOMPARE(readAll(*other, &second), rows);
     QVERIFY2(second * 4 < first, qPrintable(QStringLiteral("%1 then %2").arg(first).arg(second)));
+}
+
+void tst_MessageReuseDovecot::disconnectForgets()
+{
+    qint64 first = 0;
+    const QStringList rows = readAll(*m_client, &first);
+    QCOMPARE(m_client->CloseConnection(), 1);
+    QCOMPARE(m_client->OpenHost(QStringLiteral("imap.gmail.com")), 1);
+    QCOMPARE(m_client->SignIn(m_fixture.user(), m_fixture.password()), 1);
+    qint64 afterDisconnect = 0;
+    QCOMPARE(readAll(*m_client, &afterDisconnect), rows);
+    QVERIFY2(afterDisconnect * 2 > first,
+             qPrintable(QStringLiteral("%1 then %2").arg(first).arg(afterDisconnect)));
 }
 
 QTEST_GUILESS_MAIN(tst_MessageReuseDovecot)

@@ -235,10 +235,14 @@ void tst_clsImapSessionFaults::refusedFetchIsSkipped()
     // whose failure is the message's: the run goes on without selecting again and says so.
     m_server->addScenario(
         FakeImapServer::signedInOpening(3) + FakeImapServer::uidListExchange(4, 3)
-        + FakeImapServer::structureExchange(5, 1, 1, {{1, message(1)}})
-        + Script {FakeImapServer::textRequest(6, {1}), "S: a6 NO Message unavailable",
-                  FakeImapServer::wholeRequest(7, {1}), "S: a7 NO Message unavailable"}
-        + fetched(8, 2) + fetched(10, 3));
+        + FakeImapServer::firstWindowBySequence(
+            FakeImapServer::structureExchange(5, 1, 1, {{1, message(1)}}))
+        + Script {FakeImapServer::textRequest(6, {1}), "S: a6 NO Message unavailable"}
+        + FakeImapServer::structureExchange(7, 2, 2, {{2, message(2)}})
+        + Script {FakeImapServer::wholeRequest(8, {1}), "S: a8 NO Message unavailable"}
+        + FakeImapServer::textExchange(9, {{2, message(2)}})
+        + FakeImapServer::structureExchange(10, 3, 3, {{3, message(3)}})
+        + FakeImapServer::textExchange(11, {{3, message(3)}}));
     m_prompts->expectNoBoxes();
     SessionRig rig(QStringLiteral("user"), QStringLiteral("secret"));
     oneMessageAtATime(rig);
@@ -264,7 +268,7 @@ void tst_clsImapSessionFaults::refusalThatRepeatsStopsTheRun()
 {
     const QByteArray overQuota = "NO [OVERQUOTA] Account exceeded command or bandwidth limits.";
     m_server->addScenario(FakeImapServer::signedInOpening(3) + FakeImapServer::uidListExchange(4, 3)
-                          + fetched(5, 1)
+                          + FakeImapServer::firstWindowBySequence(fetched(5, 1))
                           + Script {structureRequest(7, 2), "S: a7 " + overQuota,
                                     FakeImapServer::wholeRequest(8, {2}), "S: a8 " + overQuota});
     m_prompts->expectNoBoxes();
@@ -291,7 +295,8 @@ void tst_clsImapSessionFaults::refusalThatRepeatsStopsTheRun()
 void tst_clsImapSessionFaults::lostConnectionEndsTheLoopAndSaysWhere()
 {
     m_server->addScenario(FakeImapServer::signedInOpening(4) + FakeImapServer::uidListExchange(4, 4)
-                          + fetched(5, 1) + Script {structureRequest(7, 2), "X"});
+                          + FakeImapServer::firstWindowBySequence(fetched(5, 1))
+                          + Script {structureRequest(7, 2), "X"});
     // Every attempt to come back finds the server gone again.
     for (int attempt = 0; attempt < 3; ++attempt)
         m_server->addScenario({"X"});
@@ -319,7 +324,8 @@ void tst_clsImapSessionFaults::stopDuringAStalledFetchEndsTheLoop()
 {
     // The server never answers the second fetch; only the stop request ends it.
     m_server->addScenario(FakeImapServer::signedInOpening(3) + FakeImapServer::uidListExchange(4, 3)
-                          + fetched(5, 1) + Script {structureRequest(7, 2)});
+                          + FakeImapServer::firstWindowBySequence(fetched(5, 1))
+                          + Script {structureRequest(7, 2)});
     m_prompts->expectNoBoxes();
     SessionRig rig(QStringLiteral("user"), QStringLiteral("secret"));
     oneMessageAtATime(rig);

@@ -58,6 +58,7 @@ private Q_SLOTS:
     void memoryStaysBounded_data();
     void memoryStaysBounded();
     void tricklingServerMeetsTheDeadline();
+    void pipelinedRepliesComeBackOldestFirst();
     void serverTextIsShownEscaped_data();
     void serverTextIsShownEscaped();
 
@@ -170,6 +171,29 @@ void tst_imapConnection::memoryStaysBounded()
     if (sanitized)
         QSKIP("the sanitizer's own bookkeeping makes the peak meaningless");
     QVERIFY2(growth < bound, qPrintable(QStringLiteral("%1 MB").arg(growth >> 20)));
+}
+
+void tst_imapConnection::pipelinedRepliesComeBackOldestFirst()
+{
+    // Both commands go out before any reply; the server interleaves their replies and
+    // completes the second first. A FETCH reply reaches every FETCH still running, any other
+    // the oldest; each wait returns the oldest.
+    QVERIFY(connect({"C: a1 FETCH 1 (UID)", "C: a2 FETCH 2 (UID)", "S: * 2 FETCH (UID 2)",
+                     "S: * 3 EXISTS", "S: a2 OK second", "S: * 1 FETCH (UID 1)", "S: a1 OK first"})
+                .isOk());
+    m_connection->send(ImapCommand::rawLine("FETCH 1 (UID)"));
+    QVERIFY(m_connection->canSendMore());
+    m_connection->send(ImapCommand::rawLine("FETCH 2 (UID)"));
+    const ImapReply first = ImapWait::run(m_connection.get(), 20000, {});
+    QVERIFY(first.isOk());
+    QCOMPARE(first.completion.text, QByteArray("first"));
+    QCOMPARE(first.untagged.size(), 3);
+    QCOMPARE(first.untagged.at(1).name, QByteArray("EXISTS"));
+    const ImapReply second = ImapWait::run(m_connection.get(), 20000, {});
+    QVERIFY(second.isOk());
+    QCOMPARE(second.completion.text, QByteArray("second"));
+    QCOMPARE(second.untagged.size(), 1);
+    QCOMPARE(second.untagged.first().number, std::optional<qint64>(2));
 }
 
 void tst_imapConnection::tricklingServerMeetsTheDeadline()

@@ -270,7 +270,8 @@ void tst_Accessibility::progressBarNameFollowsStatusText()
                           QStringLiteral("Connected to Gmail.")};
     const qsizetype messages = fixture.seedFiles(QStringLiteral("INBOX")).size();
     for (qsizetype number = 1; number <= messages; ++number)
-        expected << QStringLiteral("Reading mail %1 of %2").arg(number).arg(messages);
+        expected
+            << QStringLiteral("Reading mail %1 of %2, 1 MB downloaded").arg(number).arg(messages);
     expected << QStringLiteral("Progress Bar");
     QCOMPARE(withoutRepeats(NameChangeLog::names), expected);
     QCOMPARE(bar->accessibleName(), bar->format());

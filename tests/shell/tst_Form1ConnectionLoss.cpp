@@ -58,11 +58,12 @@ void tst_Form1ConnectionLoss::initTestCase()
 
 void tst_Form1ConnectionLoss::lostConnectionIsReportedAndRowsKept()
 {
-    // The run signs in and counts, then signs in again on the same connection and reads:
-    // message 1 arrives, and the server vanishes while message 2 is asked for.
+    // The run signs in, counts and asks for the sizes, then reads: message 1 arrives, and the
+    // server vanishes while message 2 is asked for.
+    const FakeImapServer::Messages all {{1, message(1)}, {2, message(2)}, {3, message(3)}};
     m_server.addScenario(FakeImapServer::signedInOpening(3) + FakeImapServer::uidListExchange(4, 3)
-                         + fetched(5, 1)
-                         + Script {FakeImapServer::structureExchange(7, 2, 2, {}).first(), "X"});
+                         + FakeImapServer::sizeExchange(5, all) + fetched(6, 1)
+                         + Script {FakeImapServer::structureExchange(8, 2, 2, {}).first(), "X"});
     for (int attempt = 0; attempt < 3; ++attempt)
         m_server.addScenario({"X"}); // every attempt to come back finds it gone again
     ScriptedPrompts prompts;

@@ -1,9 +1,13 @@
 // The main window against the Dovecot fixture: signing in and out, folder captions from the
 // server, whole runs, stopping, clicks during a run, and closing the window mid-run.
+#include "../store/CacheFolderScan.h"
+#include "DailyDownloadCount.h"
 #include "DovecotFixture.h"
 #include "Form1.h"
 #include "GeneralDate.h"
 #include "GoogleStandIn.h"
+#include "LocalCopyPanel.h"
+#include "LocalMailCopy.h"
 #include "MailMessage.h"
 #include "OAuthClient.h"
 #include "ResultListModel.h"
@@ -21,11 +25,16 @@
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
@@ -34,6 +43,8 @@
 namespace {
 
 const QString Done = QStringLiteral("Done.");
+// The fixture's mail is far below a megabyte, which a run's count rounds up to.
+const QString DownloadedText = QStringLiteral(", 1 MB downloaded");
 
 QString settingsFileText()
 {
@@ -68,6 +79,28 @@ public Q_SLOTS:
 private:
     GoogleStandIn &m_google;
 };
+
+// Rows the command line wrote with --format jsonl: one JSON string a line.
+QStringList JsonLineRows(const QByteArray &out)
+{
+    QStringList rows;
+    for (const QByteArray &line : out.split('\n'))
+        if (!line.isEmpty())
+            rows << QJsonDocument::fromJson('[' + line + ']').array().at(0).toString();
+    return rows;
+}
+
+// What the command line counted for the day in its settings under `configHome`.
+qint64 CommandLineDailyBytes(const QString &configHome)
+{
+    QSettings settings(configHome + QStringLiteral("/Marlowix/Tessaline.conf"),
+                       QSettings::IniFormat);
+    settings.beginGroup(QStringLiteral("DailyDownload"));
+    const QStringList accounts = settings.childKeys();
+    if (accounts.size() != 1)
+        return -1;
+    return settings.value(accounts.first()).toString().section(u' ', 1).toLongLong();
+}
 
 } // namespace
 
@@ -112,6 +145,9 @@ private Q_SLOTS:
     void keyboardOnly();
     void closingMidRunEndsQuietly();
     void gmailSearchNarrowsTheRun();
+    void localCopyOnlyWhileTickedServesTheCommandLine();
+    void dailyLimitAskedBeforeTheRun_data();
+    void dailyLimitAskedBeforeTheRun();
 };
 
 Form1 &tst_Form1Session::start()
@@ -335,7 +371,8 @@ void tst_Form1Session::extractAllEmailDataOfTheInbox()
     QVERIFY(rows().contains(QStringLiteral("Revenue for the quarter was 1200 pounds.")));
     QVERIFY(rows().contains(QStringLiteral("Order #12345 shipped")));
 
-    QCOMPARE(progress.first(), QStringLiteral("Reading mail 1 of %1").arg(seeds.size()));
+    QCOMPARE(progress.first(),
+             QStringLiteral("Reading mail 1 of %1").arg(seeds.size()) + DownloadedText);
     QCOMPARE(m_window->statusText(), QStringLiteral("Progress Bar"));
     QCOMPARE(m_window->controls().PushButton13->text(), QStringLiteral("Extract All Email Data"));
     QVERIFY(!m_window->onExtractEmail);
@@ -573,8 +610,8 @@ void tst_Form1Session::gmailSearchNarrowsTheRun()
 
     QCOMPARE(m_prompts->messageTexts(), QStringList {Done});
     QCOMPARE(progress,
-             (QStringList {QStringLiteral("Reading mail 1 of 2"),
-                           QStringLiteral("Reading mail 2 of 2")}));
+             (QStringList {QStringLiteral("Reading mail 1 of 2") + DownloadedText,
+                           QStringLiteral("Reading mail 2 of 2") + DownloadedText}));
     QVERIFY(rows().contains(QStringLiteral("Order #12345 shipped")));
     QVERIFY(!rows().contains(QStringLiteral("Quarterly figures")));
 
@@ -583,9 +620,107 @@ void tst_Form1Session::gmailSearchNarrowsTheRun()
     QCOMPARE(m_prompts->messageTexts().constLast(),
              QStringLiteral("There are no emails in the Folder you selected."));
 
+    // A search with no translation on this server is refused by name, and nothing else said.
+    ui.gmailSearch->setText(QStringLiteral("has:attachment"));
+    const qsizetype told = m_prompts->messageTexts().size();
+    QTest::mouseClick(ui.PushButton13, Qt::LeftButton);
+    QCOMPARE(m_prompts->messageTexts().size(), told + 1);
+    QVERIFY2(m_prompts->messageTexts().constLast().contains(u"\"has:attachment\""),
+             qPrintable(m_prompts->messageTexts().constLast()));
+
     // Kept for the next start, like the folder.
     start();
-    QCOMPARE(m_window->controls().gmailSearch->text(), QStringLiteral("before:2000/01/01"));
+    QCOMPARE(m_window->controls().gmailSearch->text(), QStringLiteral("has:attachment"));
+}
+
+// Unticked, a run leaves nothing under the cache location; ticked, it keeps the copy, and the
+// command line's next run (another process) reads the same rows from it instead of the server.
+void tst_Form1Session::localCopyOnlyWhileTickedServesTheCommandLine()
+{
+    QTemporaryDir cacheHome;
+    QTemporaryDir cliConfig;
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cacheHome.path()));
+    // The cache location the command line uses too.
+    const QString organization = QCoreApplication::organizationName();
+    const QString application = QCoreApplication::applicationName();
+    QCoreApplication::setOrganizationName(QStringLiteral("Marlowix"));
+    QCoreApplication::setApplicationName(QStringLiteral("Tessaline"));
+    const auto restore = qScopeGuard([&] {
+        QCoreApplication::setOrganizationName(organization);
+        QCoreApplication::setApplicationName(application);
+        qunsetenv("XDG_CACHE_HOME");
+    });
+    start();
+    connectWindow();
+    QVERIFY(!m_window->controls().localCopy->keepBox()->isChecked());
+    QTest::mouseClick(m_window->controls().PushButton13, Qt::LeftButton);
+    const QStringList windowRows = rows();
+    QVERIFY(!windowRows.isEmpty());
+    QCOMPARE(FilesUnderCacheLocation(), QStringList());
+
+    // A new window: what the first one holds in memory is never written to the copy.
+    start();
+    QTest::mouseClick(m_window->controls().localCopy->keepBox(), Qt::LeftButton);
+    connectWindow();
+    QTest::mouseClick(m_window->controls().PushButton13, Qt::LeftButton);
+    QCOMPARE(m_prompts->messageTexts(), (QStringList {Done, Done}));
+    QCOMPARE(rows(), windowRows);
+    QVERIFY(LocalMailCopy::isKept(m_fixture.user()));
+
+    const auto commandLine = [&](const QStringList &more) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TESSALINE_PASSWORD"), m_fixture.password());
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), cliConfig.path());
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(TESSALINE_CLI_PATH),
+                      QStringList {QStringLiteral("--user"), m_fixture.user(),
+                                   QStringLiteral("--format"), QStringLiteral("jsonl")}
+                          + more);
+        if (!process.waitForFinished(120'000) || process.exitCode() != 0)
+            qWarning("%s", process.readAllStandardError().constData());
+        return JsonLineRows(process.readAllStandardOutput());
+    };
+    QCOMPARE(commandLine({QStringLiteral("--cache")}), windowRows);
+    const qint64 fromCopy = CommandLineDailyBytes(cliConfig.path());
+    QCOMPARE(commandLine({}), windowRows);
+    const qint64 fromServer = CommandLineDailyBytes(cliConfig.path()) - fromCopy;
+    qInfo("bytes with the copy %lld, without %lld", fromCopy, fromServer);
+    QVERIFY(fromCopy > 0);
+    QVERIFY(fromCopy * 2 < fromServer);
+}
+
+void tst_Form1Session::dailyLimitAskedBeforeTheRun_data()
+{
+    QTest::addColumn<bool>("startAnyway");
+    QTest::newRow("No: no run") << false;
+    QTest::newRow("Yes: the run") << true;
+}
+
+// Near the day's limit the window asks, naming both numbers, before it reads anything; the
+// bytes the run did download are counted whatever the answer.
+void tst_Form1Session::dailyLimitAskedBeforeTheRun()
+{
+    QFETCH(bool, startAnyway);
+    start();
+    connectWindow();
+    const qint64 counted = DailyDownloadLimitBytes - 100;
+    DailyDownloadCount().add(m_fixture.user(), counted);
+    m_prompts->answerMessage(startAnyway ? Prompts::Answer::Yes : Prompts::Answer::No);
+    QTest::mouseClick(m_window->controls().PushButton13, Qt::LeftButton);
+
+    const QStringList texts = m_prompts->messageTexts();
+    QVERIFY(!texts.isEmpty());
+    QVERIFY2(texts.first().startsWith(QStringLiteral("This run would download about 1 MB, and "
+                                                     "2,000 MB were downloaded")),
+             qPrintable(texts.first()));
+    QVERIFY(texts.first().endsWith(QStringLiteral("Start the run anyway?")));
+    QCOMPARE(m_prompts->boxes().first().buttons, Prompts::Buttons::YesNo);
+    QCOMPARE(texts.size(), startAnyway ? 2 : 1); // "Done." only after a run
+    QCOMPARE(rows().isEmpty(), !startAnyway);
+    QVERIFY(DailyDownloadCount().today(m_fixture.user()) > counted);
+    QVERIFY(!m_window->onExtractEmail);
+    QCOMPARE(m_window->controls().PushButton13->text(), QStringLiteral("Extract All Email Data"));
 }
 
 QTEST_MAIN(tst_Form1Session)

@@ -212,11 +212,16 @@ private Q_SLOTS:
         LocalMailCopy copy(Account);
         copy.keep({{keyOf(1, 7), withText("old")},
                    {keyOf(2, 8), withText("current")},
-                   {keyOf(1, 7, QStringLiteral("Sent")), withText("other mailbox")}});
+                   {keyOf(1, 7, QStringLiteral("Sent")), withText("other mailbox")},
+                   {keyOf(1, 7, QString()), withText("the inbox by its empty name")}});
+        QVERIFY(copy.takeNotice().isEmpty());
         copy.dropStale(QStringLiteral("INBOX"), 8);
         QVERIFY(!copy.find(keyOf(1, 7)));
         QVERIFY(copy.find(keyOf(2, 8)));
         QVERIFY(copy.find(keyOf(1, 7, QStringLiteral("Sent"))));
+        QVERIFY(copy.find(keyOf(1, 7, QString())));
+        copy.dropStale(QString(), 8);
+        QVERIFY(!copy.find(keyOf(1, 7, QString())));
     }
 
     void forgettingLeavesOtherAccountsAndAnOpenCopyStartsAgain()

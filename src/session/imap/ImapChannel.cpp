@@ -111,7 +111,7 @@ bool ImapChannel::keepForReuse(const QString &host, int port)
     if (!m_credentials || host != m_host || port != m_port || !m_connection.isOpen())
         return false;
     settleStarted();
-    if (!m_connection.isOpen() || m_connection.isRunning())
+    if (!m_connection.isOpen() || m_connection.hasOutstanding())
         return false;
     m_reusable = m_signedInAs;
     m_reusableSelection = std::exchange(m_selected, std::nullopt);
@@ -124,7 +124,7 @@ bool ImapChannel::keepForReuse(const QString &host, int port)
 void ImapChannel::forgetSession()
 {
     ++m_epoch;
-    m_started = false;
+    m_started.clear();
     m_reusable.reset();
     m_reusableSelection.reset();
     m_linesBeforeSignIn.clear();
@@ -139,7 +139,7 @@ void ImapChannel::forgetSession()
 void ImapChannel::close()
 {
     forgetSession();
-    if (m_connection.isRunning()) {
+    if (m_connection.hasOutstanding()) {
         m_connection.drop(ImapReply::End::ClosedByClient,
                           QStringLiteral("the connection was closed while waiting for the server"));
     } else {
@@ -147,14 +147,14 @@ void ImapChannel::close()
     }
 }
 
-// A command started ahead and not waited for must end before another can run; its reply is of
-// no use to anyone now.
+// Commands started ahead and not waited for must end before another can run; their replies are
+// of no use to anyone now.
 void ImapChannel::settleStarted()
 {
-    if (!m_started)
+    if (m_started.isEmpty())
         return;
     ++m_epoch;
-    awaitStarted();
+    while (!m_started.isEmpty() && awaitStarted().end != ImapReply::End::Refused) { }
 }
 
 ImapReply ImapChannel::send(const ImapCommand &command)
@@ -272,7 +272,7 @@ ImapReply ImapChannel::connectAndReplay()
 {
     m_reusable.reset();
     m_reusableSelection.reset();
-    m_started = false;
+    m_started.clear();
     ++m_epoch;
     ImapReply reply = connectToServer();
     if (!reply.isOk())
@@ -381,23 +381,25 @@ bool ImapChannel::offers(const QByteArray &capability) const
 
 bool ImapChannel::start(const ImapCommand &command, qint64 expectedBytes)
 {
-    if (m_started || !m_connection.isOpen() || m_connection.isRunning())
+    // Only behind commands started here: anything else is waited for before it returns.
+    if (m_started.size() >= maxStarted || !m_connection.isOpen()
+        || (m_started.isEmpty() && m_connection.hasOutstanding()) || !m_connection.canSendMore())
         return false;
     m_connection.send(command);
     m_selectionUntouched = false;
-    m_started = true;
-    m_expectedBytes = expectedBytes;
+    m_started.append(expectedBytes);
     return true;
 }
 
 ImapReply ImapChannel::awaitStarted()
 {
-    if (!m_started)
+    if (m_started.isEmpty())
         return ImapReply::ended(ImapReply::End::NotConnected,
                                 QStringLiteral("not connected to the server"));
+    m_expectedBytes = m_started.first();
     const ImapReply reply = wait();
     if (reply.end != ImapReply::End::Refused)
-        m_started = false;
+        m_started.removeFirst();
     return reply;
 }
 

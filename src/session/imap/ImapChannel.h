@@ -15,13 +15,14 @@
 
 class ImapCommand;
 
-// The one way to the server: the connection, the one wait, the one command in flight, connection
+// The one way to the server: the connection, the one wait, the commands in flight, connection
 // reuse and the reconnect policy. Everything above it (the component, the fetchers) runs commands
 // here and never reconnects by itself.
 //
-// A command may be started and left in flight (fetching ahead); running any other command first
-// waits for it and discards its reply, and the epoch moves on so its starter knows its state is
-// stale. A new selection, a reconnect and a close move the epoch on as well.
+// Up to maxStarted commands may be started and left in flight (fetching ahead), each awaited in
+// the order started; running any other command first waits for them and discards their replies,
+// and the epoch moves on so their starter knows its state is stale. A new selection, a reconnect
+// and a close move the epoch on as well.
 class ImapChannel
 {
 public:
@@ -85,12 +86,14 @@ public:
     // How many replies so far carried [THROTTLED]: the server is slowing this connection down.
     int throttledCount() const { return m_throttled; }
 
-    // For fetching ahead: sends without waiting (false when there is no connection or a command
-    // is in flight), then waits for exactly that command.
+    static constexpr int maxStarted = 2;
+    // For fetching ahead: sends without waiting (false when there is no connection or
+    // maxStarted commands are in flight); awaitStarted waits for the oldest started command.
     // `expectedBytes` stretches the reply's overall deadline for a large batch.
     bool start(const ImapCommand &command, qint64 expectedBytes = 0);
     ImapReply awaitStarted();
-    bool hasStarted() const { return m_started; }
+    bool hasStarted() const { return !m_started.isEmpty(); }
+    int startedCount() const { return int(m_started.size()); }
     quint64 epoch() const { return m_epoch; }
     // After `lost` ended an exchange: pauses, then reconnects, counting attempts in `attempts`
     // across one operation. Returns the OK of the re-selection (or sign-in), or why it could not
@@ -116,7 +119,7 @@ private:
     int m_timeoutMs;
     QString m_host;
     int m_port = 993;
-    bool m_started = false;
+    QList<qint64> m_started; // the bytes each started command expects, oldest first
     qint64 m_expectedBytes = 0; // of the reply being waited for
     quint64 m_epoch = 0;
     int m_messageCount = 0;

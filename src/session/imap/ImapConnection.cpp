@@ -13,6 +13,8 @@
 #include <QSslSocket>
 #include <QTimer>
 
+#include <algorithm>
+
 Q_LOGGING_CATEGORY(lcImap, "tessaline.imap", QtWarningMsg)
 
 namespace {
@@ -57,7 +59,7 @@ QByteArray loggable(const QByteArray &raw)
 
 ImapConnection::ImapConnection(QObject *parent) : QObject(parent)
 {
-    m_reply.end = ImapReply::End::NotConnected;
+    m_lastTaken.end = ImapReply::End::NotConnected;
 }
 
 ImapConnection::~ImapConnection() = default;
@@ -74,10 +76,8 @@ void ImapConnection::open(const ServerAddress &address)
     m_tagCounter = 0;
     m_lastPercent = -1;
     m_awaitingGreeting = true;
-    m_reply = ImapReply();
-    m_reply.commandName = "CONNECT";
-    m_untaggedBytes = 0;
-    m_announcedBeforeExchange = m_framer.bytesSeenOrAnnounced();
+    m_exchanges.clear();
+    startExchange({}, "CONNECT");
     m_compression.reset();
     m_compressionAccepted = false;
 
@@ -99,15 +99,61 @@ void ImapConnection::open(const ServerAddress &address)
 
 void ImapConnection::send(const ImapCommand &command)
 {
-    Q_ASSERT(m_socket && !isRunning());
-    m_tag = 'a' + QByteArray::number(++m_tagCounter);
-    m_reply = ImapReply();
-    m_reply.commandName = command.name();
-    m_untaggedBytes = 0;
-    m_announcedBeforeExchange = m_framer.bytesSeenOrAnnounced();
-    m_pendingParts = command.wireParts(m_tag);
-    qCDebug(lcImap).noquote() << "C:" << command.logText(m_tag);
+    Q_ASSERT(m_socket && canSendMore());
+    const QByteArray tag = 'a' + QByteArray::number(++m_tagCounter);
+    startExchange(tag, command.name());
+    m_pendingParts = command.wireParts(tag);
+    qCDebug(lcImap).noquote() << "C:" << command.logText(tag);
     writePart(m_pendingParts.takeFirst());
+}
+
+void ImapConnection::startExchange(const QByteArray &tag, const QByteArray &commandName)
+{
+    Exchange exchange;
+    exchange.tag = tag;
+    exchange.reply.commandName = commandName;
+    exchange.announcedBefore = m_framer.bytesSeenOrAnnounced();
+    m_exchanges.append(exchange);
+}
+
+// Sign-in and COMPRESS change what the stream carries once answered: nothing may follow them
+// before that. A command still sending its literals keeps the line to itself.
+bool ImapConnection::canSendMore() const
+{
+    if (!m_socket || m_awaitingGreeting || !m_pendingParts.isEmpty())
+        return false;
+    for (const Exchange &exchange : m_exchanges) {
+        const QByteArray &name = exchange.reply.commandName;
+        if (exchange.reply.end == ImapReply::End::Running
+            && (name == "LOGIN" || name == "AUTHENTICATE" || name == "COMPRESS"))
+            return false;
+    }
+    return true;
+}
+
+bool ImapConnection::hasOutstanding() const
+{
+    return std::any_of(m_exchanges.cbegin(), m_exchanges.cend(), [](const Exchange &exchange) {
+        return exchange.reply.end == ImapReply::End::Running;
+    });
+}
+
+ImapConnection::Exchange *ImapConnection::oldestRunning()
+{
+    for (Exchange &exchange : m_exchanges) {
+        if (exchange.reply.end == ImapReply::End::Running)
+            return &exchange;
+    }
+    return nullptr;
+}
+
+ImapConnection::Exchange *ImapConnection::runningWithTag(const QByteArray &tag)
+{
+    for (Exchange &exchange : m_exchanges) {
+        if (exchange.reply.end == ImapReply::End::Running && exchange.tag == tag)
+            return &exchange;
+    }
+    return nullptr;
 }
 
 void ImapConnection::writePart(const QByteArray &part)
@@ -132,13 +178,14 @@ void ImapConnection::drop(ImapReply::End end, const QString &reason)
         m_closedBecause = end;
         m_closedReason = reason;
     }
-    if (isRunning())
-        finish(end, reason);
+    m_pendingParts.clear();
+    while (Exchange *running = oldestRunning())
+        finish(*running, end, reason);
 }
 
 void ImapConnection::logout()
 {
-    if (!m_socket || isRunning()) {
+    if (!m_socket || hasOutstanding()) {
         drop(ImapReply::End::ClosedByClient, QStringLiteral("the connection was closed"));
         return;
     }
@@ -173,7 +220,14 @@ QSslSocket *ImapConnection::releaseSocket()
 
 ImapReply ImapConnection::takeReply()
 {
-    return m_reply;
+    if (m_exchanges.isEmpty())
+        return m_lastTaken;
+    if (isRunning())
+        return m_exchanges.first().reply;
+    ImapReply taken = m_exchanges.takeFirst().reply;
+    m_lastTaken = taken;
+    m_lastTaken.untagged = {}; // a batch of mail is not held twice
+    return taken;
 }
 
 void ImapConnection::readIncoming()
@@ -268,8 +322,7 @@ void ImapConnection::handleResponse(const ImapResponse &response)
     case ImapResponse::Kind::Untagged:
         if (response.name == "BYE")
             m_byeText = response.text;
-        if (isRunning())
-            collectUntagged(response);
+        collectUntagged(response);
         break;
     }
 }
@@ -287,18 +340,23 @@ void ImapConnection::handleGreeting(const ImapResponse &response)
         drop(ImapReply::End::ConnectionLost, serverClosedText());
         return;
     }
-    m_reply.completion = response;
-    m_reply.completion.name = "OK"; // PREAUTH greets just as well
-    finish(ImapReply::End::Completed);
+    Exchange &greeting = m_exchanges.first();
+    greeting.reply.completion = response;
+    greeting.reply.completion.name = "OK"; // PREAUTH greets just as well
+    finish(greeting, ImapReply::End::Completed);
 }
 
 void ImapConnection::handleContinuation(const ImapResponse &response)
 {
-    if (isRunning() && m_pendingParts.isEmpty() && m_reply.commandName == "AUTHENTICATE") {
+    // Only the newest command can be waiting for one: nothing is sent behind a command that is.
+    const bool newestRunning =
+        !m_exchanges.isEmpty() && m_exchanges.last().reply.end == ImapReply::End::Running;
+    if (newestRunning && m_pendingParts.isEmpty()
+        && m_exchanges.last().reply.commandName == "AUTHENTICATE") {
         answerSaslChallenge(response);
         return;
     }
-    if (!isRunning() || m_pendingParts.isEmpty()) {
+    if (!newestRunning || m_pendingParts.isEmpty()) {
         drop(ImapReply::End::Unreadable,
              QStringLiteral("unexpected continuation request from the server: %1")
                  .arg(EscapeControlCharacters(QString::fromUtf8(response.text))));
@@ -311,45 +369,71 @@ void ImapConnection::handleContinuation(const ImapResponse &response)
 // base64 JSON); an empty line ends the exchange and the tagged NO follows.
 void ImapConnection::answerSaslChallenge(const ImapResponse &response)
 {
-    if (!m_reply.saslError.isEmpty()) {
+    ImapReply &reply = m_exchanges.last().reply;
+    if (!reply.saslError.isEmpty()) {
         drop(ImapReply::End::Unreadable,
              QStringLiteral("the server repeated its sign-in challenge: %1")
                  .arg(QString::fromUtf8(loggable(response.raw))));
         return;
     }
-    m_reply.saslError = XOAuth2::errorReason(response.text);
+    reply.saslError = XOAuth2::errorReason(response.text);
     writePart("\r\n");
 }
 
 void ImapConnection::handleTagged(const ImapResponse &response)
 {
-    if (!isRunning() || response.tag != m_tag) {
+    Exchange *exchange = runningWithTag(response.tag);
+    if (!exchange) {
         drop(ImapReply::End::Unreadable,
              QStringLiteral("reply for an unknown command tag from the server: %1")
                  .arg(EscapeControlCharacters(QString::fromUtf8(loggable(response.raw)))));
         return;
     }
-    m_pendingParts.clear();
-    m_reply.completion = response;
-    if (m_reply.commandName == "COMPRESS" && response.name == "OK" && !m_compression)
+    if (exchange == &m_exchanges.last())
+        m_pendingParts.clear();
+    exchange->reply.completion = response;
+    if (exchange->reply.commandName == "COMPRESS" && response.name == "OK" && !m_compression)
         m_compressionAccepted = true;
-    finish(ImapReply::End::Completed);
+    finish(*exchange, ImapReply::End::Completed);
 }
 
+// A server may run pipelined commands side by side and interleave their replies, so a FETCH
+// reply goes to every FETCH still running (each takes the messages it asked for, by UID); any
+// other reply to the oldest command still running.
 void ImapConnection::collectUntagged(const ImapResponse &response)
 {
-    m_untaggedBytes += heldBytes(response);
+    bool given = false;
+    if (response.name == "FETCH") {
+        for (qsizetype i = 0; i < m_exchanges.size() && m_socket; ++i) {
+            Exchange &exchange = m_exchanges[i];
+            if (exchange.reply.end == ImapReply::End::Running
+                && exchange.reply.commandName.endsWith("FETCH")) {
+                collectInto(exchange, response);
+                given = true;
+            }
+        }
+    }
+    if (!given) {
+        if (Exchange *oldest = oldestRunning())
+            collectInto(*oldest, response);
+    }
+}
+
+void ImapConnection::collectInto(Exchange &exchange, const ImapResponse &response)
+{
+    exchange.untaggedBytes += heldBytes(response);
+    ImapReply &reply = exchange.reply;
     // The list's own slots: it grows by doubling, so up to twice as many as it holds.
-    const qint64 slots = 2 * (m_reply.untagged.size() + 1) * qint64(sizeof(ImapResponse));
-    if (m_untaggedBytes + slots > ImapLimits::maxExchangeBytes) {
-        m_reply.untagged = {}; // given back before anything else is asked of memory
+    const qint64 slots = 2 * (reply.untagged.size() + 1) * qint64(sizeof(ImapResponse));
+    if (exchange.untaggedBytes + slots > ImapLimits::maxExchangeBytes) {
+        reply.untagged = {}; // given back before anything else is asked of memory
         drop(ImapReply::End::Unreadable,
              QStringLiteral("reply from the server refused: more than %1 MB of replies to %2")
                  .arg(ImapLimits::maxExchangeBytes >> 20)
-                 .arg(QString::fromUtf8(m_reply.commandName)));
+                 .arg(QString::fromUtf8(reply.commandName)));
         return;
     }
-    m_reply.untagged.append(response);
+    reply.untagged.append(response);
 }
 
 void ImapConnection::handleDisconnected()
@@ -397,11 +481,11 @@ QString ImapConnection::serverClosedText() const
         .arg(EscapeControlCharacters(QString::fromUtf8(m_byeText)));
 }
 
-void ImapConnection::finish(ImapReply::End end, const QString &failure)
+void ImapConnection::finish(Exchange &exchange, ImapReply::End end, const QString &failure)
 {
-    m_reply.end = end;
-    m_reply.failure = failure;
+    exchange.reply.end = end;
+    exchange.reply.failure = failure;
     if (end != ImapReply::End::Completed)
-        qCDebug(lcImap).noquote() << m_reply.commandName << "ended:" << failure;
+        qCDebug(lcImap).noquote() << exchange.reply.commandName << "ended:" << failure;
     Q_EMIT exchangeEnded();
 }

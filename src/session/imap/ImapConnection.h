@@ -16,9 +16,12 @@ class ImapCommand;
 class QSslSocket;
 struct ServerAddress;
 
-// One TLS connection to the server, driven by readyRead. Runs one exchange at a time (the
-// greeting, then one command after another) and collects its replies; ImapWait waits for it.
-// Never blocks and never calls out into user code: its signals only wake the wait.
+// One TLS connection to the server, driven by readyRead. Runs the greeting, then commands; a
+// command may be sent while earlier ones are still answered (pipelining), and the replies are
+// handed out oldest first. A FETCH reply goes to every FETCH still running (a server may
+// interleave them), any other untagged reply to the oldest command still running.
+// ImapWait waits for the oldest. Never blocks and never calls out into user code: its signals
+// only wake the wait.
 class ImapConnection final : public QObject
 {
     Q_OBJECT
@@ -31,19 +34,32 @@ public:
     // Connects with implicit TLS, verifying the certificate against `address.host`; the
     // greeting is the exchange that follows. Drops a connection that is still open.
     void open(const ServerAddress &address);
-    // Sends `command` as the new exchange. Only when open and no exchange is running.
+    // Sends `command` as the newest exchange. Only when open and canSendMore().
     void send(const ImapCommand &command);
+    // The last command went out whole and leaves the stream as it was (no sign-in or switch to
+    // compression still to be answered): another may follow before its reply.
+    bool canSendMore() const;
     // Drops the connection at once; a running exchange ends with `end` and `reason`.
     void drop(ImapReply::End end, const QString &reason);
     // Sends LOGOUT without waiting and lets the socket close by itself.
     void logout();
 
     bool isOpen() const { return m_socket != nullptr; }
-    bool isRunning() const { return m_reply.end == ImapReply::End::Running; }
-    // The finished exchange; a running one keeps running.
+    // The oldest exchange, the one a wait returns, is still running.
+    bool isRunning() const
+    {
+        return !m_exchanges.isEmpty() && m_exchanges.first().reply.end == ImapReply::End::Running;
+    }
+    // Some exchange is still running.
+    bool hasOutstanding() const;
+    // The oldest exchange once finished (and forgets it); a running one keeps running.
     ImapReply takeReply();
-    // The command of the running or last exchange ("CONNECT" for the greeting).
-    const QByteArray &runningCommand() const { return m_reply.commandName; }
+    // The command of the oldest or last exchange ("CONNECT" for the greeting).
+    const QByteArray &runningCommand() const
+    {
+        return m_exchanges.isEmpty() ? m_lastTaken.commandName
+                                     : m_exchanges.first().reply.commandName;
+    }
     // "host:port" of the current or last connection.
     const QString &endpoint() const { return m_endpoint; }
     // Why the last connection ended (NotConnected before the first) and how that was described.
@@ -54,7 +70,9 @@ public:
     // announced in it: what a wait allows time for.
     qint64 announcedBytes() const
     {
-        return m_framer.bytesSeenOrAnnounced() - m_announcedBeforeExchange;
+        return m_exchanges.isEmpty()
+            ? 0
+            : m_framer.bytesSeenOrAnnounced() - m_exchanges.first().announcedBefore;
     }
 
     // Bytes read from the server (as they came over the wire, compressed or not) since this
@@ -72,6 +90,17 @@ Q_SIGNALS:
     void literalProgress(int percent);
 
 private:
+    struct Exchange
+    {
+        QByteArray tag; // empty for the greeting
+        ImapReply reply;
+        qint64 untaggedBytes = 0; // held for it
+        qint64 announcedBefore = 0; // the framer's count when it was sent
+    };
+
+    Exchange *oldestRunning();
+    Exchange *runningWithTag(const QByteArray &tag);
+    void startExchange(const QByteArray &tag, const QByteArray &commandName);
     void readIncoming();
     void receive(const QByteArray &bytes);
     void receiveCompressed(const QByteArray &bytes);
@@ -84,19 +113,20 @@ private:
     void answerSaslChallenge(const ImapResponse &response);
     void handleTagged(const ImapResponse &response);
     void collectUntagged(const ImapResponse &response);
+    void collectInto(Exchange &exchange, const ImapResponse &response);
     void handleDisconnected();
     void handleSocketError(QAbstractSocket::SocketError error);
     void handleSslErrors(const QList<QSslError> &errors);
-    void finish(ImapReply::End end, const QString &failure = {});
+    void finish(Exchange &exchange, ImapReply::End end, const QString &failure = {});
     void writePart(const QByteArray &part);
     QSslSocket *releaseSocket();
     QString serverClosedText() const;
 
     QSslSocket *m_socket = nullptr;
     ImapResponseFramer m_framer;
-    ImapReply m_reply;
-    QList<QByteArray> m_pendingParts;
-    QByteArray m_tag;
+    QList<Exchange> m_exchanges; // oldest first, until taken
+    ImapReply m_lastTaken;
+    QList<QByteArray> m_pendingParts; // of the newest exchange
     int m_tagCounter = 0;
     bool m_awaitingGreeting = false;
     bool m_waitedOn = false;
@@ -107,8 +137,6 @@ private:
     QByteArray m_byeText;
     int m_lastPercent = -1;
     qint64 m_bytesRead = 0;
-    qint64 m_untaggedBytes = 0; // held for the running exchange
-    qint64 m_announcedBeforeExchange = 0;
     // After COMPRESS DEFLATE: every byte either way goes through this.
     std::unique_ptr<DeflateStream> m_compression;
     bool m_compressionAccepted = false; // the server's next byte is compressed

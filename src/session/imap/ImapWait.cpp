@@ -53,7 +53,11 @@ Interruption runLoop(ImapConnection *connection, int timeoutMs, const ImapWait::
             interrupt(Interruption::Aborted);
     });
 
-    QObject::connect(connection, &ImapConnection::exchangeEnded, &loop, &QEventLoop::quit);
+    // A later command may complete first: the wait is for the oldest.
+    QObject::connect(connection, &ImapConnection::exchangeEnded, &context, [&] {
+        if (!connection->isRunning())
+            loop.quit();
+    });
     QObject::connect(connection, &ImapConnection::bytesArrived, &timeout,
                      qOverload<>(&QTimer::start));
     // Progress is noted inside the socket's signal and reported from the loop, so that no user

@@ -127,7 +127,28 @@ MessagePrefetcher::Result MessagePrefetcher::take(qint64 number, int &reconnects
             forget();
             return Result::singly();
         }
+        topUp(); // the next command goes out before this one's reply comes back
     }
+}
+
+bool MessagePrefetcher::startFirstWindowBySequence(qint64 first, qint64 mailboxSize)
+{
+    followChannel();
+    if (isFetching() || first < 1 || first > mailboxSize)
+        return false;
+    forget();
+    const qint64 last = std::min(mailboxSize, first + qMax(1, m_limits.firstWindow) - 1);
+    ImapCommand command("FETCH");
+    const QByteArray range =
+        QByteArray::number(first) + (last > first ? ':' + QByteArray::number(last) : QByteArray());
+    command.arg(range).arg("(UID RFC822.SIZE BODYSTRUCTURE)");
+    if (!m_channel.start(command))
+        return false;
+    m_started = true;
+    m_structuresAsked = true;
+    m_nextWindow = last + 1;
+    m_inFlight.append(InFlight {Kind::Structures, first, last, {}});
+    return true;
 }
 
 // Another command, a new selection or a close on the channel made what is held here stale.
@@ -145,12 +166,14 @@ bool MessagePrefetcher::isExpected(qint64 number) const
         return false;
     if (m_singly.contains(number) || number == m_nextWindow)
         return true;
-    if (m_inFlight.kind == Kind::Structures && number >= m_inFlight.first
-        && number <= m_inFlight.last)
-        return true;
     const auto isFor = [number](const Plan &plan) { return plan.number == number; };
-    return std::any_of(m_planned.cbegin(), m_planned.cend(), isFor)
-        || std::any_of(m_inFlight.plans.cbegin(), m_inFlight.plans.cend(), isFor);
+    for (const InFlight &request : m_inFlight) {
+        if (request.kind == Kind::Structures && number >= request.first && number <= request.last)
+            return true;
+        if (std::any_of(request.plans.cbegin(), request.plans.cend(), isFor))
+            return true;
+    }
+    return std::any_of(m_planned.cbegin(), m_planned.cend(), isFor);
 }
 
 // The caller went past these: what was fetched of them will not be asked for.
@@ -169,12 +192,36 @@ void MessagePrefetcher::dropBefore(qint64 number)
 
 void MessagePrefetcher::topUp()
 {
-    if (isFetching() || m_readyBytes >= m_limits.bufferBytes)
-        return;
+    while (m_inFlight.size() < ImapChannel::maxStarted && startNext()) { }
+}
+
+// Sections while the bytes held and asked for stay within the budget; once a window's sections
+// are all asked for, the next window's structures (small: they may go out behind the last
+// sections while what is held is within the budget).
+bool MessagePrefetcher::startNext()
+{
     if (!m_planned.isEmpty())
-        startSections(m_planned.first().number);
-    else if (m_nextWindow <= m_list.size())
-        startStructures(m_nextWindow);
+        return committedBytes() < m_limits.bufferBytes && startSections(m_planned.first().number);
+    if (structuresInFlight() || m_readyBytes >= m_limits.bufferBytes || m_nextWindow < 1
+        || m_nextWindow > m_list.size())
+        return false;
+    return startStructures(m_nextWindow);
+}
+
+qint64 MessagePrefetcher::committedBytes() const
+{
+    qint64 bytes = m_readyBytes;
+    for (const InFlight &request : m_inFlight) {
+        for (const Plan &plan : request.plans)
+            bytes += plan.estimatedBytes;
+    }
+    return bytes;
+}
+
+bool MessagePrefetcher::structuresInFlight() const
+{
+    return std::any_of(m_inFlight.cbegin(), m_inFlight.cend(),
+                       [](const InFlight &request) { return request.kind == Kind::Structures; });
 }
 
 QByteArray MessagePrefetcher::uidSet(const QList<qint64> &numbers) const
@@ -206,7 +253,7 @@ bool MessagePrefetcher::startStructures(qint64 first)
     command.arg(uidSet(numbers)).arg("(RFC822.SIZE BODYSTRUCTURE)");
     if (!m_channel.start(command))
         return false;
-    m_inFlight = InFlight {Kind::Structures, first, last, {}};
+    m_inFlight.append(InFlight {Kind::Structures, first, last, {}});
     return true;
 }
 
@@ -243,14 +290,14 @@ bool MessagePrefetcher::startSections(qint64 number)
     });
     request.first = numbers.first();
     request.last = numbers.last();
-    m_inFlight = request;
+    m_inFlight.append(request);
     return true;
 }
 
 MessagePrefetcher::Step MessagePrefetcher::awaitInFlight(qint64 number, int &reconnects,
                                                          Result &result)
 {
-    const InFlight request = std::exchange(m_inFlight, InFlight());
+    const InFlight request = m_inFlight.takeFirst();
     const ImapReply reply = m_channel.awaitStarted();
     switch (reply.end) {
     case ImapReply::End::Completed:
@@ -270,7 +317,7 @@ MessagePrefetcher::Step MessagePrefetcher::awaitInFlight(qint64 number, int &rec
     default:
         break;
     }
-    forget();
+    abandon(); // a command behind it ended with the connection
     result.failure = FetchFailure::fromReply(reply);
     return Step::Return;
 }
@@ -294,8 +341,8 @@ MessagePrefetcher::Step MessagePrefetcher::recoverConnection(const ImapReply &re
 
 void MessagePrefetcher::abandon()
 {
-    if (isFetching()) {
-        m_inFlight = InFlight();
+    while (!m_inFlight.isEmpty()) {
+        m_inFlight.removeFirst();
         m_channel.awaitStarted();
     }
     forget();
@@ -303,7 +350,7 @@ void MessagePrefetcher::abandon()
 
 void MessagePrefetcher::forget()
 {
-    m_inFlight = InFlight();
+    m_inFlight.clear();
     m_planned.clear();
     m_ready.clear();
     m_readyBytes = 0;

@@ -23,11 +23,13 @@ struct TextSections;
 // Fetches messages ahead of the caller, who asks for one message at a time, mostly in order, by
 // its position in the run's message list; every command asks by UID.
 // First the body structures of a window of messages (one FETCH for the window), then only the
-// sections a row can come from, many messages per FETCH, in batches sized by bytes. One command is
-// in flight at a time; it runs on while the caller works on the message it was handed, and what
-// it brings waits in a buffer bounded by bytes. Messages fetched ahead are simply dropped when
-// the caller stops asking, and when the channel's epoch moves on (another command, a new
-// selection, a close).
+// sections a row can come from, many messages per FETCH, in batches sized by bytes. Up to two
+// commands are in flight (the structures of the next window behind the sections of this one, or a
+// second batch of sections while the bytes asked for stay within the budget); they run on while
+// the caller works on the message it was handed, and what they bring waits in a buffer bounded by
+// bytes. Messages fetched ahead are simply dropped when the caller stops asking, and when the
+// channel's epoch moves on (another command, a new selection, a close); a lost connection asks
+// again from the caller's message on whatever was in flight.
 class MessagePrefetcher
 {
 public:
@@ -72,7 +74,11 @@ public:
 
     // `reconnects` counts the reconnects spent on this message, here and in a fetch on its own.
     Result take(qint64 number, int &reconnects);
-    bool isFetching() const { return m_inFlight.kind != Kind::None; }
+    // Before the run's list is known (its UID SEARCH ALL still in flight, the positions being
+    // the sequence numbers): the first window of structures from `first` on, by sequence
+    // numbers, which the replies' UIDs then place. False when it could not be sent.
+    bool startFirstWindowBySequence(qint64 first, qint64 mailboxSize);
+    bool isFetching() const { return !m_inFlight.isEmpty(); }
     // Waits for the command in flight, if any, and forgets everything fetched ahead.
     void abandon();
     void forget();
@@ -113,6 +119,9 @@ private:
     bool isHeld(qint64 number) const { return m_held && m_held(number); }
     QByteArray uidSet(const QList<qint64> &numbers) const;
     void topUp();
+    bool startNext();
+    qint64 committedBytes() const;
+    bool structuresInFlight() const;
     bool startStructures(qint64 first);
     bool startSections(qint64 number);
     Step awaitInFlight(qint64 number, int &reconnects, Result &result);
@@ -131,7 +140,7 @@ private:
     quint64 m_epoch = 0; // the channel's epoch the state below belongs to
     Limits m_limits;
     bool m_fetchHtml = false;
-    InFlight m_inFlight;
+    QList<InFlight> m_inFlight; // oldest first, as the channel hands the replies back
     QList<Plan> m_planned; // structure known, sections not yet asked for; in message order
     std::map<qint64, FetchedMessage> m_ready;
     qint64 m_readyBytes = 0;
