@@ -3,6 +3,11 @@
 Mostly 2-8 KB plain text or multipart/alternative mail (some quoted-printable, some with encoded
 subjects), and a few 100-500 KB messages with a base64 attachment. Written straight into a maildir
 as CR LF files named so that file order is arrival order.
+
+One message in a hundred (every hundredth) carries RARE_WORD first in its subject and in a line of
+its own at the start of its first plain-text part, for a search that matches 1% (by any word, or
+by subject only). Planting draws nothing from the random
+generator, so every other message is the same as without it.
 """
 
 import base64
@@ -24,6 +29,8 @@ ACCENTED = "café crème Grüße Müller naïve façade déjà señor Zürich Æ
 NAMES = ["Alice Archer", "Bob Baker", "Carol Contact", "Dana Quiet", "Erik Evans",
          "Fatima Farouk", "Goran Glas", "Hana Hoshino", "Ivan Ilyin", "Julia Jones"]
 DOMAINS = ["example.test", "shop.example.test", "work.example.test", "news.example.test"]
+RARE_WORD = "marmalade"
+RARE_EVERY = 100
 
 
 def _line(rng, accented=False):
@@ -105,6 +112,19 @@ def message(rng, number):
     return _plain(rng, number)
 
 
+def is_planted(number):
+    return number % RARE_EVERY == 0
+
+
+def planted(text):
+    """`text` with RARE_WORD first in its subject (before any encoded word) and in a line first in
+    its first plain-text part (plain ASCII, so valid in 7bit and quoted-printable alike)."""
+    text = text.replace("\r\nSubject: ", f"\r\nSubject: {RARE_WORD.capitalize()} ", 1)
+    part = text.index("Content-Type: text/plain")
+    body = text.index("\r\n\r\n", part) + 4
+    return text[:body] + f"Order {RARE_WORD} confirmed.\r\n" + text[body:]
+
+
 def file_name(number):
     return f"{1600000000 + number}.M{number}P1.bench:2,S"
 
@@ -115,16 +135,29 @@ def write_maildir(cur, count, seed=20220101):
     os.makedirs(cur, exist_ok=True)
     total = 0
     for number in range(1, count + 1):
-        data = message(rng, number).encode()
+        text = message(rng, number)
+        data = (planted(text) if is_planted(number) else text).encode()
         with open(os.path.join(cur, file_name(number)), "wb") as out:
             out.write(data)
         total += len(data)
     return total
 
 
-def copy_prefix(source_cur, target_cur, count):
-    """Copies the first `count` messages of one maildir folder into another."""
+def copy_messages(source_cur, target_cur, numbers):
+    """Copies the messages `numbers` of one maildir folder into another."""
     os.makedirs(target_cur, exist_ok=True)
-    for number in range(1, count + 1):
+    for number in numbers:
         shutil.copyfile(os.path.join(source_cur, file_name(number)),
                         os.path.join(target_cur, file_name(number)))
+
+
+def copy_prefix(source_cur, target_cur, count):
+    """Copies the first `count` messages of one maildir folder into another."""
+    copy_messages(source_cur, target_cur, range(1, count + 1))
+
+
+def copy_planted(source_cur, target_cur, count):
+    """Copies the messages that carry RARE_WORD among the first `count`; returns how many."""
+    numbers = [number for number in range(1, count + 1) if is_planted(number)]
+    copy_messages(source_cur, target_cur, numbers)
+    return len(numbers)
