@@ -114,6 +114,7 @@ private:
     ImapComponent &client() { return *m_client; }
     // `afterItsCount`: the selection is the run's that follows its own count (a kept one stands).
     void connectAndSignIn(int exists = 3, bool afterItsCount = false);
+    void readsThreeOnceOverTwoConnections();
     // Runs `action` from inside the first AbortCheck of the next operation.
     void onFirstAbortCheck(std::function<void(int &abort)> action);
 
@@ -721,6 +722,12 @@ void tst_ImapComponent::byeMidRunDeliversEveryMessageOnce()
                                             "S: * BYE Session expired, please login again.", "X"}));
     m_server->addScenario(FakeImapServer::signedInOpening(3) + fetchedAhead(4, 2, 2)
                           + fetchedAhead(6, 3, 3));
+    readsThreeOnceOverTwoConnections();
+}
+
+// Messages 1 to 3, one per batch, each handed out once, over the two scripted connections.
+void tst_ImapComponent::readsThreeOnceOverTwoConnections()
+{
     connectAndSignIn(3);
     client().setFetchAheadLimits(1, 1, 1);
     QStringList subjects;
@@ -749,20 +756,7 @@ void tst_ImapComponent::dropBetweenTwoCommandsInFlight()
                       FakeImapServer::textReply(1, message(1)), "S: a5 OK Fetch completed.", "X"}));
     m_server->addScenario(FakeImapServer::signedInOpening(3) + fetchedAhead(4, 2, 2)
                           + fetchedAhead(6, 3, 3));
-    connectAndSignIn(3);
-    client().setFetchAheadLimits(1, 1, 1);
-    QStringList subjects;
-    for (int number = 1; number <= 3; ++number) {
-        const std::optional<MailMessage> fetched = client().FetchMessage(number, false);
-        QVERIFY2(fetched, qPrintable(client().FailureText()));
-        subjects.append(fetched->subject);
-    }
-    QCOMPARE(subjects,
-             (QStringList {QStringLiteral("Message 1"), QStringLiteral("Message 2"),
-                           QStringLiteral("Message 3")}));
-    QCOMPARE(m_server->connectionCount(), 2);
-    QVERIFY(m_server->isAllScenarioDone());
-    QCOMPARE(m_server->mismatches(), QStringList());
+    readsThreeOnceOverTwoConnections();
 }
 
 void tst_ImapComponent::droppedMidLiteralReconnects()
