@@ -1,5 +1,7 @@
 #include "MailMessage.h"
 
+#include "imap/KeptMessage.h"
+
 #include "GMimeHandle.h"
 #include "HeaderBlock.h"
 #include "HeaderText.h"
@@ -373,4 +375,37 @@ std::optional<MailMessage> MailMessage::fromParts(const QByteArray &header,
     result.plainTextBody = plain ? *plain : result.htmlTextBody;
     setReason(failureReason, {});
     return result;
+}
+
+KeptMessage MailMessage::kept(bool htmlIncluded) const
+{
+    KeptMessage kept;
+    kept.from = from.toUtf8();
+    kept.fromName = fromName.toUtf8();
+    kept.fromAddress = fromAddress.toUtf8();
+    kept.subject = subject.toUtf8();
+    if (date.isValid())
+        kept.dateSeconds = date.toSecsSinceEpoch();
+    kept.htmlTextBody = htmlTextBody.toUtf8();
+    // Without a plain part the HTML source is the plain text too: kept once.
+    kept.plainIsHtml = !htmlTextBody.isEmpty() && plainTextBody == htmlTextBody;
+    if (!kept.plainIsHtml)
+        kept.plainTextBody = plainTextBody.toUtf8();
+    kept.htmlIncluded = htmlIncluded;
+    return kept;
+}
+
+MailMessage MailMessage::fromKept(const KeptMessage &kept)
+{
+    MailMessage message;
+    message.from = QString::fromUtf8(kept.from);
+    message.fromName = QString::fromUtf8(kept.fromName);
+    message.fromAddress = QString::fromUtf8(kept.fromAddress);
+    message.subject = QString::fromUtf8(kept.subject);
+    if (kept.dateSeconds)
+        message.date = QDateTime::fromSecsSinceEpoch(*kept.dateSeconds);
+    message.htmlTextBody = QString::fromUtf8(kept.htmlTextBody);
+    message.plainTextBody =
+        kept.plainIsHtml ? message.htmlTextBody : QString::fromUtf8(kept.plainTextBody);
+    return message;
 }

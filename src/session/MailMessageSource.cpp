@@ -11,12 +11,10 @@
 
 MailMessageSource::MailMessageSource(ImapChannel &channel)
     : m_channel(channel),
-      m_memory(std::make_unique<MemoryMessageStore>()),
       m_whole(std::make_unique<MessageFetcher>(channel)),
       m_ahead(std::make_unique<MessagePrefetcher>(channel, m_list))
 {
     m_ahead->setHeld([this](qint64 position) { return isHeld(position); });
-    m_ahead->setOnFetched([this](const MessagePrefetcher::Batch &batch) { keep(batch); });
 }
 
 MailMessageSource::~MailMessageSource() = default;
@@ -79,9 +77,7 @@ bool MailMessageSource::ensureList(FetchFailure &failure, qint64 firstWanted)
     m_list.assign(mailbox, m_channel.uidValidity(), *uids);
     m_listSelection = m_channel.selection();
     m_channel.noteSelectionCurrent();
-    m_memory->dropStale(mailbox, m_list.uidValidity());
-    if (m_localCopy)
-        m_localCopy->dropStale(mailbox, m_list.uidValidity());
+    m_kept.listChanged();
     return true;
 }
 
@@ -91,7 +87,7 @@ bool MailMessageSource::ensureList(FetchFailure &failure, qint64 firstWanted)
 std::optional<ImapReply> MailMessageSource::listWithFirstWindow(const ImapCommand &search,
                                                                 qint64 first)
 {
-    if (first < 1 || m_localCopy || m_memory->count() > 0 || first > m_channel.messageCount()
+    if (first < 1 || m_kept.mayHoldAny() || first > m_channel.messageCount()
         || m_channel.hasStarted() || !m_channel.start(search))
         return std::nullopt;
     m_ahead->startFirstWindowBySequence(first, m_channel.messageCount());
@@ -99,52 +95,6 @@ std::optional<ImapReply> MailMessageSource::listWithFirstWindow(const ImapComman
     if (!reply.isOk())
         m_ahead->abandon();
     return reply;
-}
-
-MessageKey MailMessageSource::keyAt(qint64 position) const
-{
-    return MessageKey {m_list.mailbox(), m_list.uidValidity(), m_list.uidAt(position).value_or(0)};
-}
-
-bool MailMessageSource::isUsable(const FetchedMessage &kept) const
-{
-    return !m_fetchHtml || kept.htmlIncluded;
-}
-
-bool MailMessageSource::isHeld(qint64 position)
-{
-    return findKept(position).has_value();
-}
-
-// Memory first, then the local copy; what the local copy gives is kept in memory too.
-std::optional<FetchedMessage> MailMessageSource::findKept(qint64 position)
-{
-    const MessageKey key = keyAt(position);
-    if (key.uid == 0 || key.uidValidity == 0)
-        return std::nullopt;
-    if (std::optional<FetchedMessage> kept = m_memory->find(key); kept && isUsable(*kept))
-        return kept;
-    if (!m_localCopy)
-        return std::nullopt;
-    std::optional<FetchedMessage> kept = m_localCopy->find(key);
-    if (!kept || !isUsable(*kept))
-        return std::nullopt;
-    m_memory->keep({{key, *kept}});
-    return kept;
-}
-
-// A server that names no UIDVALIDITY gives no way to tell its UIDs will hold: nothing is kept.
-void MailMessageSource::keep(const QList<std::pair<qint64, FetchedMessage>> &batch)
-{
-    if (m_list.uidValidity() == 0)
-        return;
-    QList<std::pair<MessageKey, FetchedMessage>> keyed;
-    keyed.reserve(batch.size());
-    for (const auto &[position, message] : batch)
-        keyed.append({keyAt(position), message});
-    m_memory->keep(keyed);
-    if (m_localCopy)
-        m_localCopy->keep(keyed);
 }
 
 std::optional<MailMessage> MailMessageSource::fetch(int number, bool byUid, FetchFailure &failure)
@@ -161,16 +111,30 @@ std::optional<MailMessage> MailMessageSource::fetch(int number, bool byUid, Fetc
                            .arg(QLocale().toString(m_list.size()));
         return std::nullopt;
     }
-    if (const std::optional<FetchedMessage> kept = findKept(number))
-        return readFetched(*kept, number, reconnects, failure);
-    std::optional<MailMessage> message = fetchAhead(number, reconnects, failure);
-    if (!listStillHolds(failure))
-        return std::nullopt;
+    std::optional<MailMessage> message = keptOrFetched(number, reconnects, failure);
+    // The run's last message: what waits for the local copy is written now, not at the next run.
+    if (number == m_list.size())
+        m_kept.flush();
     return message;
 }
 
+std::optional<MailMessage> MailMessageSource::keptOrFetched(int number, int &reconnects,
+                                                            FetchFailure &failure)
+{
+    if (const std::optional<KeptMessage> kept = m_kept.find(number, m_fetchHtml))
+        return MailMessage::fromKept(*kept);
+    bool htmlIncluded = true;
+    std::optional<MailMessage> message = fetchAhead(number, reconnects, failure, htmlIncluded);
+    if (!listStillHolds(failure))
+        return std::nullopt;
+    if (message)
+        m_kept.keep(number, message->kept(htmlIncluded));
+    return message;
+}
+
+// `htmlIncluded` is left true when the whole message was read.
 std::optional<MailMessage> MailMessageSource::fetchAhead(int number, int &reconnects,
-                                                         FetchFailure &failure)
+                                                         FetchFailure &failure, bool &htmlIncluded)
 {
     const MessagePrefetcher::Result taken = m_ahead->take(number, reconnects);
     if (taken.fetchSingly)
@@ -179,6 +143,7 @@ std::optional<MailMessage> MailMessageSource::fetchAhead(int number, int &reconn
         failure = taken.failure;
         return std::nullopt;
     }
+    htmlIncluded = taken.message->whole || taken.message->htmlIncluded;
     return readFetched(*taken.message, number, reconnects, failure);
 }
 
@@ -207,12 +172,6 @@ std::optional<MailMessage> MailMessageSource::fetchWhole(int number, bool byUid,
             failure.text =
                 QStringLiteral("message %1 was deleted from the folder during the run").arg(number);
         return std::nullopt;
-    }
-    if (!byUid && listStillHolds(failure)) {
-        FetchedMessage whole;
-        whole.whole = *fetched.raw;
-        whole.htmlIncluded = true;
-        keep({{number, whole}});
     }
     return readWhole(*fetched.raw, number, failure);
 }

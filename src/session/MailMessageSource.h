@@ -1,5 +1,6 @@
 #pragma once
 
+#include "KeptMessages.h"
 #include "MailMessage.h"
 
 #include "imap/ImapCommand.h"
@@ -11,16 +12,13 @@
 #include <optional>
 
 class ImapChannel;
-class MemoryMessageStore;
 class MessageFetcher;
 class MessagePrefetcher;
-class MessageStore;
 struct FetchFailure;
 struct FetchedMessage;
-struct MessageKey;
 
 // The messages of the selected mailbox (or of what a search found in it) as MailMessages, by
-// their position in the run's list of UIDs: taken from what the session or the local copy holds,
+// their position in the run's list of UIDs: taken from what the session or the local copy keeps,
 // else fetched ahead by UID, only their text sections, and whole where the sections do not serve
 // (an unknown structure, a part the server described wrongly, a message a batch could not bring).
 class MailMessageSource
@@ -50,18 +48,19 @@ public:
     // Bytes a run over positions first..last would download, leaving out what is held.
     std::optional<qint64> estimate(int first, int last, FetchFailure &failure);
 
-    MemoryMessageStore &memory() { return *m_memory; }
-    void setLocalCopy(std::shared_ptr<MessageStore> store) { m_localCopy = std::move(store); }
+    MemoryMessageStore &memory() { return m_kept.memory(); }
+    void setLocalCopy(std::shared_ptr<MessageStore> store)
+    {
+        m_kept.setLocalCopy(std::move(store));
+    }
 
 private:
     bool ensureList(FetchFailure &failure, qint64 firstWanted = 0);
     std::optional<ImapReply> listWithFirstWindow(const ImapCommand &search, qint64 first);
-    MessageKey keyAt(qint64 position) const;
-    bool isHeld(qint64 position);
-    std::optional<FetchedMessage> findKept(qint64 position);
-    bool isUsable(const FetchedMessage &kept) const;
-    void keep(const QList<std::pair<qint64, FetchedMessage>> &batch);
-    std::optional<MailMessage> fetchAhead(int number, int &reconnects, FetchFailure &failure);
+    bool isHeld(qint64 position) const { return m_kept.isHeld(position, m_fetchHtml); }
+    std::optional<MailMessage> keptOrFetched(int number, int &reconnects, FetchFailure &failure);
+    std::optional<MailMessage> fetchAhead(int number, int &reconnects, FetchFailure &failure,
+                                          bool &htmlIncluded);
     std::optional<MailMessage> fetchWhole(int number, bool byUid, int &reconnects,
                                           FetchFailure &failure);
     std::optional<MailMessage> readFetched(const FetchedMessage &fetched, int number,
@@ -76,8 +75,7 @@ private:
     QString m_searchMailbox;
     std::optional<ImapCommand> m_search;
     bool m_fetchHtml = false;
-    std::unique_ptr<MemoryMessageStore> m_memory;
-    std::shared_ptr<MessageStore> m_localCopy;
+    KeptMessages m_kept {m_list};
     std::unique_ptr<MessageFetcher> m_whole;
     std::unique_ptr<MessagePrefetcher> m_ahead;
 };

@@ -16,41 +16,47 @@
 
 namespace {
 
-constexpr int SchemaVersion = 1;
+constexpr int SchemaVersion = 2;
 
-// The optional sections of a message, in the order of their columns.
-struct OptionalPart
+// The texts of a kept message, in the order of their columns.
+struct TextColumn
 {
     const char *column;
-    std::optional<QByteArray> FetchedMessage::*member;
+    QByteArray KeptMessage::*member;
 };
-const std::array<OptionalPart, 4> OptionalParts = {{
-    {"whole", &FetchedMessage::whole},
-    {"body_text", &FetchedMessage::text},
-    {"plain_part", &FetchedMessage::plainPart},
-    {"html_part", &FetchedMessage::htmlPart},
+const std::array<TextColumn, 6> TextColumns = {{
+    {"sender", &KeptMessage::from},
+    {"sender_name", &KeptMessage::fromName},
+    {"sender_address", &KeptMessage::fromAddress},
+    {"subject", &KeptMessage::subject},
+    {"plain_body", &KeptMessage::plainTextBody},
+    {"html_body", &KeptMessage::htmlTextBody},
 }};
 
 // Another run may be creating the same new file at the same moment: both must end with one schema.
 const char *const SchemaStatements[] = {
     "CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)",
-    "INSERT INTO schema_version (version) SELECT 1 WHERE NOT EXISTS (SELECT * FROM schema_version)",
+    "INSERT INTO schema_version (version) SELECT 2 WHERE NOT EXISTS (SELECT * FROM schema_version)",
     // UIDs start at 1; a 0 is a caller's mistake and fails the whole batch.
     "CREATE TABLE IF NOT EXISTS messages (mailbox TEXT NOT NULL, uid_validity INTEGER NOT NULL,"
-    " uid INTEGER NOT NULL CHECK (uid > 0), whole BLOB, header BLOB NOT NULL, body_text BLOB,"
-    " plain_part BLOB, html_part BLOB, html_included INTEGER NOT NULL,"
-    " PRIMARY KEY (mailbox, uid_validity, uid)) WITHOUT ROWID",
+    " uid INTEGER NOT NULL CHECK (uid > 0), sender BLOB NOT NULL, sender_name BLOB NOT NULL,"
+    " sender_address BLOB NOT NULL, subject BLOB NOT NULL, plain_body BLOB NOT NULL,"
+    " html_body BLOB NOT NULL, date_seconds INTEGER, plain_is_html INTEGER NOT NULL,"
+    " html_included INTEGER NOT NULL, PRIMARY KEY (mailbox, uid_validity, uid)) WITHOUT ROWID",
 };
 
-// An empty section is still a section: bound as an empty blob, never as NULL.
+// The first layout kept the raw sections, which every run had to decode again. What it holds is
+// only ever a copy of the server's mail: it is started afresh in the new layout.
+const char *const UpgradeFromVersion1[] = {
+    "DROP TABLE IF EXISTS messages",
+    SchemaStatements[2],
+    "UPDATE schema_version SET version = 2",
+};
+
+// An empty text is still a text: bound as an empty blob, never as NULL.
 QVariant blob(const QByteArray &bytes)
 {
     return QVariant(bytes.isNull() ? QByteArray("") : bytes);
-}
-
-QVariant blobOrNull(const std::optional<QByteArray> &part)
-{
-    return part ? blob(*part) : QVariant();
 }
 
 // Another run holds the file: a reason to wait or do without, never one to set the file aside.
@@ -67,25 +73,25 @@ QString latin1(const char *text)
 
 QString selectedColumns()
 {
-    QStringList columns {QStringLiteral("header"), QStringLiteral("html_included")};
-    // The driver reads an empty blob as a null one: ask SQLite which sections are there.
-    for (const OptionalPart &part : OptionalParts)
-        columns << latin1(part.column) << latin1(part.column) + QStringLiteral(" IS NOT NULL");
+    QStringList columns {QStringLiteral("uid")};
+    for (const TextColumn &text : TextColumns)
+        columns << latin1(text.column);
+    columns << QStringLiteral("date_seconds") << QStringLiteral("plain_is_html")
+            << QStringLiteral("html_included");
     return columns.join(QStringLiteral(", "));
 }
 
-FetchedMessage messageFromRow(const QSqlQuery &query)
+std::pair<quint32, KeptMessage> messageFromRow(const QSqlQuery &query)
 {
-    FetchedMessage message;
-    message.header = query.value(0).toByteArray();
-    message.htmlIncluded = query.value(1).toBool();
-    int column = 2;
-    for (const OptionalPart &part : OptionalParts) {
-        if (query.value(column + 1).toBool())
-            message.*part.member = query.value(column).toByteArray();
-        column += 2;
-    }
-    return message;
+    KeptMessage message;
+    int column = 1;
+    for (const TextColumn &text : TextColumns)
+        message.*text.member = query.value(column++).toByteArray();
+    if (const QVariant date = query.value(column++); !date.isNull())
+        message.dateSeconds = date.toLongLong();
+    message.plainIsHtml = query.value(column++).toBool();
+    message.htmlIncluded = query.value(column).toBool();
+    return {quint32(query.value(0).toLongLong()), message};
 }
 
 // The inbox goes by the empty name, which a null string would bind as NULL.
@@ -94,30 +100,33 @@ QString mailboxColumn(const QString &mailbox)
     return mailbox.isNull() ? QStringLiteral("") : mailbox;
 }
 
-void bindKey(QSqlQuery &query, const MessageKey &key)
+void bindMailbox(QSqlQuery &query, const QString &mailbox, quint32 uidValidity)
 {
-    query.addBindValue(mailboxColumn(key.mailbox));
-    query.addBindValue(qint64(key.uidValidity));
-    query.addBindValue(qint64(key.uid));
+    query.addBindValue(mailboxColumn(mailbox));
+    query.addBindValue(qint64(uidValidity));
 }
 
-bool insertMessage(QSqlQuery &insert, const MessageKey &key, const FetchedMessage &message)
+bool insertMessage(QSqlQuery &insert, const MessageKey &key, const KeptMessage &message)
 {
-    bindKey(insert, key);
-    insert.addBindValue(blob(message.header));
+    bindMailbox(insert, key.mailbox, key.uidValidity);
+    insert.addBindValue(qint64(key.uid));
+    for (const TextColumn &text : TextColumns)
+        insert.addBindValue(blob(message.*text.member));
+    insert.addBindValue(message.dateSeconds ? QVariant(*message.dateSeconds)
+                                            : QVariant(QMetaType::fromType<qint64>()));
+    insert.addBindValue(message.plainIsHtml ? 1 : 0);
     insert.addBindValue(message.htmlIncluded ? 1 : 0);
-    for (const OptionalPart &part : OptionalParts)
-        insert.addBindValue(blobOrNull(message.*part.member));
     return insert.exec();
 }
 
 QString insertStatement()
 {
     QStringList columns {QStringLiteral("mailbox"), QStringLiteral("uid_validity"),
-                         QStringLiteral("uid"), QStringLiteral("header"),
-                         QStringLiteral("html_included")};
-    for (const OptionalPart &part : OptionalParts)
-        columns << latin1(part.column);
+                         QStringLiteral("uid")};
+    for (const TextColumn &text : TextColumns)
+        columns << latin1(text.column);
+    columns << QStringLiteral("date_seconds") << QStringLiteral("plain_is_html")
+            << QStringLiteral("html_included");
     QStringList marks;
     marks.fill(QStringLiteral("?"), columns.size());
     return QStringLiteral("INSERT OR REPLACE INTO messages (%1) VALUES (%2)")
@@ -162,21 +171,45 @@ QString LocalMailCopy::takeNotice()
     return std::exchange(m_notice, QString());
 }
 
-std::optional<FetchedMessage> LocalMailCopy::find(const MessageKey &key)
+QHash<quint32, bool> LocalMailCopy::held(const QString &mailbox, quint32 uidValidity)
 {
+    QHash<quint32, bool> uids;
     if (!usable(false))
-        return std::nullopt;
+        return uids;
     QSqlQuery query(database());
-    query.prepare(QStringLiteral("SELECT %1 FROM messages WHERE mailbox = ? AND uid_validity = ? "
-                                 "AND uid = ?")
-                      .arg(selectedColumns()));
-    bindKey(query, key);
-    if (!query.exec() || !query.next())
-        return std::nullopt;
-    return messageFromRow(query);
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT uid, html_included FROM messages WHERE mailbox = ? AND "
+                                 "uid_validity = ?"));
+    bindMailbox(query, mailbox, uidValidity);
+    if (!query.exec())
+        return uids;
+    while (query.next())
+        uids.insert(quint32(query.value(0).toLongLong()), query.value(1).toBool());
+    return uids;
 }
 
-void LocalMailCopy::keep(const QList<std::pair<MessageKey, FetchedMessage>> &batch)
+QList<std::pair<quint32, KeptMessage>>
+LocalMailCopy::find(const QString &mailbox, quint32 uidValidity, quint32 firstUid, quint32 lastUid)
+{
+    QList<std::pair<quint32, KeptMessage>> found;
+    if (!usable(false))
+        return found;
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT %1 FROM messages WHERE mailbox = ? AND uid_validity = ? "
+                                 "AND uid BETWEEN ? AND ?")
+                      .arg(selectedColumns()));
+    bindMailbox(query, mailbox, uidValidity);
+    query.addBindValue(qint64(firstUid));
+    query.addBindValue(qint64(lastUid));
+    if (!query.exec())
+        return found;
+    while (query.next())
+        found.append(messageFromRow(query));
+    return found;
+}
+
+void LocalMailCopy::keep(const QList<std::pair<MessageKey, KeptMessage>> &batch)
 {
     if (batch.isEmpty() || !usable(true))
         return;
@@ -292,13 +325,17 @@ QString LocalMailCopy::problemWithContents(bool *inUse)
     check.finish();
     const QStringList tables = db.tables();
     if (tables.isEmpty())
-        return createSchema(inUse);
+        return runInTransaction(SchemaStatements, inUse);
     QSqlQuery version(db);
     if (!tables.contains(QStringLiteral("schema_version"))
         || !version.exec(QStringLiteral("SELECT version FROM schema_version")) || !version.next())
         return QStringLiteral("it is not a local copy of this program");
     const QString found = version.value(0).toString();
-    if (found != QString::number(SchemaVersion) || version.next())
+    const bool single = !version.next();
+    version.finish();
+    if (found == QLatin1String("1") && single)
+        return runInTransaction(UpgradeFromVersion1, inUse);
+    if (found != QString::number(SchemaVersion) || !single)
         return QStringLiteral("it is kept in another layout, version %1").arg(found);
     QSqlQuery columns(db);
     if (!columns.exec(QStringLiteral("SELECT %1 FROM messages LIMIT 0").arg(selectedColumns())))
@@ -306,14 +343,15 @@ QString LocalMailCopy::problemWithContents(bool *inUse)
     return {};
 }
 
-QString LocalMailCopy::createSchema(bool *inUse)
+template<std::size_t Count>
+QString LocalMailCopy::runInTransaction(const char *const (&statements)[Count], bool *inUse)
 {
     QSqlDatabase db = database();
     QSqlQuery query(db);
-    bool created = db.transaction();
-    for (const char *statement : SchemaStatements)
-        created = created && query.exec(latin1(statement));
-    if (created && db.commit())
+    bool done = db.transaction();
+    for (const char *statement : statements)
+        done = done && query.exec(latin1(statement));
+    if (done && db.commit())
         return {};
     const QSqlError error = query.lastError().isValid() ? query.lastError() : db.lastError();
     query.finish();

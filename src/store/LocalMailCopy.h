@@ -7,7 +7,7 @@
 
 class QSqlDatabase;
 
-// The user's local copy of fetched mail text: the sections of each message in one SQLite file
+// The user's local copy of fetched mail text: each message's texts as read, in one SQLite file
 // per account, kept only while the user asks for it. Nothing is created until the first batch is
 // kept. A file that is not such a copy, or is damaged, is set aside and a new copy started; the
 // notice says so. A copy that fails never stops a run: what it cannot give is downloaded again.
@@ -20,8 +20,10 @@ public:
     ~LocalMailCopy() override;
     Q_DISABLE_COPY_MOVE(LocalMailCopy)
 
-    std::optional<FetchedMessage> find(const MessageKey &key) override;
-    void keep(const QList<std::pair<MessageKey, FetchedMessage>> &batch) override;
+    QHash<quint32, bool> held(const QString &mailbox, quint32 uidValidity) override;
+    QList<std::pair<quint32, KeptMessage>> find(const QString &mailbox, quint32 uidValidity,
+                                                quint32 firstUid, quint32 lastUid) override;
+    void keep(const QList<std::pair<MessageKey, KeptMessage>> &batch) override;
     void dropStale(const QString &mailbox, quint32 uidValidity) override;
 
     // What the user should be told about the copy since the last call (a file set aside, a batch
@@ -45,7 +47,9 @@ private:
     bool openAndCheck();
     // Empty text when the file is a sound copy; `inUse` tells a busy file from a bad one.
     QString problemWithContents(bool *inUse);
-    QString createSchema(bool *inUse);
+    // Empty text when every statement ran, as one transaction.
+    template<std::size_t Count>
+    QString runInTransaction(const char *const (&statements)[Count], bool *inUse);
     void close();
     QSqlDatabase database() const;
     void note(const QString &text);

@@ -604,8 +604,8 @@ void tst_CliRuns::clearCacheRemovesOnlyThatAccountsCopyWithoutSigningIn()
     QCoreApplication::setOrganizationName(u"Marlowix"_s);
     QCoreApplication::setApplicationName(u"Tessaline"_s);
     const MessageKey key {u"INBOX"_s, 1, 1};
-    FetchedMessage message;
-    message.whole = "Subject: kept\r\n\r\n"_ba;
+    KeptMessage message;
+    message.subject = "kept"_ba;
     LocalMailCopy(u"one@example.test"_s).keep({{key, message}});
     LocalMailCopy(u"two@example.test"_s).keep({{key, message}});
 

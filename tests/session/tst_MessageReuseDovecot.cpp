@@ -25,15 +25,27 @@ QString rowOf(const MailMessage &message)
 class KeptCopy final : public MessageStore
 {
 public:
-    std::optional<FetchedMessage> find(const MessageKey &key) override
+    QHash<quint32, bool> held(const QString &mailbox, quint32 uidValidity) override
     {
-        for (const auto &[kept, message] : messages) {
-            if (kept == key)
-                return message;
+        QHash<quint32, bool> uids;
+        for (const auto &[key, message] : std::as_const(messages)) {
+            if (key.mailbox == mailbox && key.uidValidity == uidValidity)
+                uids.insert(key.uid, message.htmlIncluded);
         }
-        return std::nullopt;
+        return uids;
     }
-    void keep(const QList<std::pair<MessageKey, FetchedMessage>> &batch) override
+    QList<std::pair<quint32, KeptMessage>> find(const QString &mailbox, quint32 uidValidity,
+                                                quint32 firstUid, quint32 lastUid) override
+    {
+        QList<std::pair<quint32, KeptMessage>> found;
+        for (const auto &[key, message] : std::as_const(messages)) {
+            if (key.mailbox == mailbox && key.uidValidity == uidValidity && key.uid >= firstUid
+                && key.uid <= lastUid)
+                found.append({key.uid, message});
+        }
+        return found;
+    }
+    void keep(const QList<std::pair<MessageKey, KeptMessage>> &batch) override
     {
         messages += batch;
     }
@@ -44,7 +56,7 @@ public:
         });
     }
 
-    QList<std::pair<MessageKey, FetchedMessage>> messages;
+    QList<std::pair<MessageKey, KeptMessage>> messages;
 };
 
 } // namespace

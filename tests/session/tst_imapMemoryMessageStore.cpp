@@ -9,11 +9,11 @@ MessageKey key(quint32 uid, quint32 uidValidity = 7)
     return MessageKey {QStringLiteral("INBOX"), uidValidity, uid};
 }
 
-FetchedMessage message(char fill)
+KeptMessage message(char fill)
 {
-    FetchedMessage fetched;
-    fetched.whole = QByteArray(100, fill);
-    return fetched;
+    KeptMessage kept;
+    kept.plainTextBody = QByteArray(100, fill);
+    return kept;
 }
 
 } // namespace
@@ -30,18 +30,19 @@ private Q_SLOTS:
 void tst_imapMemoryMessageStore::leastRecentlyUsedGoesFirst()
 {
     MemoryMessageStore store(250); // two messages of 100 bytes
-    store.keep({{key(1), message('a')}, {key(2), message('b')}});
+    store.keep(key(1), message('a'));
+    store.keep(key(2), message('b'));
     QVERIFY(store.find(key(1))); // 2 is now the least recently used
-    store.keep({{key(3), message('c')}});
+    store.keep(key(3), message('c'));
     QCOMPARE(store.count(), 2);
     QVERIFY(store.find(key(1)));
     QCOMPARE(store.find(key(2)), std::nullopt);
-    QCOMPARE(store.find(key(3))->whole, QByteArray(100, 'c'));
+    QCOMPARE(store.find(key(3))->plainTextBody, QByteArray(100, 'c'));
     QCOMPARE(store.heldBytes(), 200);
     // Kept again: replaced, not counted twice.
-    store.keep({{key(3), message('d')}});
+    store.keep(key(3), message('d'));
     QCOMPARE(store.heldBytes(), 200);
-    QCOMPARE(store.find(key(3))->whole, QByteArray(100, 'd'));
+    QCOMPARE(store.find(key(3))->plainTextBody, QByteArray(100, 'd'));
     QVERIFY(MemoryMessageStore::defaultBound() > 0);
     QVERIFY(MemoryMessageStore::defaultBound() <= qint64(1) << 30);
 }
@@ -49,9 +50,9 @@ void tst_imapMemoryMessageStore::leastRecentlyUsedGoesFirst()
 void tst_imapMemoryMessageStore::staleUidValidityIsDropped()
 {
     MemoryMessageStore store;
-    store.keep({{key(1, 7), message('a')},
-                {key(2, 8), message('b')},
-                {MessageKey {QStringLiteral("Work"), 7, 1}, message('c')}});
+    store.keep(key(1, 7), message('a'));
+    store.keep(key(2, 8), message('b'));
+    store.keep(MessageKey {QStringLiteral("Work"), 7, 1}, message('c'));
     store.dropStale(QStringLiteral("INBOX"), 8);
     QCOMPARE(store.find(key(1, 7)), std::nullopt);
     QVERIFY(store.find(key(2, 8)));

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 #include <sys/stat.h>
 
@@ -23,18 +24,25 @@ MessageKey keyOf(quint32 uid, quint32 uidValidity = 7,
     return MessageKey {mailbox, uidValidity, uid};
 }
 
-FetchedMessage withText(const QByteArray &text)
+KeptMessage withText(const QByteArray &text)
 {
-    FetchedMessage message;
-    message.header = "Subject: one\r\n\r\n";
-    message.text = text;
+    KeptMessage message;
+    message.subject = "one";
+    message.plainTextBody = text;
     return message;
+}
+
+std::optional<KeptMessage> findIn(LocalMailCopy &copy, const MessageKey &key)
+{
+    const auto found = copy.find(key.mailbox, key.uidValidity, key.uid, key.uid);
+    return found.isEmpty() ? std::nullopt : std::optional(found.first().second);
 }
 
 std::optional<QByteArray> keptText(quint32 uid, const QString &account = Account)
 {
-    const std::optional<FetchedMessage> found = LocalMailCopy(account).find(keyOf(uid));
-    return found ? found->text : std::nullopt;
+    LocalMailCopy copy(account);
+    const std::optional<KeptMessage> found = findIn(copy, keyOf(uid));
+    return found ? std::optional(found->plainTextBody) : std::nullopt;
 }
 
 QByteArray contentsOf(const QString &path)
@@ -61,7 +69,7 @@ void foreignDatabase(const QString &path)
 // A real copy spanning many pages, then one page in the middle overwritten.
 void damagedCopy(const QString &path)
 {
-    QList<std::pair<MessageKey, FetchedMessage>> batch;
+    QList<std::pair<MessageKey, KeptMessage>> batch;
     for (quint32 uid = 1; uid <= 200; ++uid)
         batch.append({keyOf(uid), withText(QByteArray(500, char('a' + uid % 26)))});
     LocalMailCopy(Account).keep(batch);
@@ -91,7 +99,7 @@ private Q_SLOTS:
     {
         const mode_t previous = ::umask(0);
         LocalMailCopy copy(Account);
-        QVERIFY(!copy.find(keyOf(1)));
+        QVERIFY(!findIn(copy, keyOf(1)));
         copy.dropStale(QStringLiteral("INBOX"), 9);
         QCOMPARE(FilesUnderCacheLocation(), QStringList());
 
@@ -113,36 +121,80 @@ private Q_SLOTS:
         QCOMPARE(LocalCopyFile(QStringLiteral(" Reader.One@Example.com")).path(), path);
     }
 
-    void everySectionComesBackAsKept_data()
+    void everyTextComesBackAsKept_data()
     {
-        QTest::addColumn<FetchedMessage>("message");
-        FetchedMessage whole;
-        whole.whole = QByteArray("From: a\r\n\r\nbinary \0 byte\r\n", 26);
-        QTest::newRow("whole message, no header") << whole;
-        QTest::newRow("empty text is still text") << withText(QByteArray(""));
-        FetchedMessage parts;
-        parts.header = "From: b\r\n\r\n";
-        parts.plainPart = "Content-Type: text/plain\r\n\r\nplain \xC3\xA9";
-        parts.htmlIncluded = true; // asked for, and the message has none
-        QTest::newRow("html asked for, absent") << parts;
-        parts.htmlPart = QByteArray("Content-Type: text/html\r\n\r\n<p>\0</p>", 38);
-        QTest::newRow("both parts") << parts;
+        QTest::addColumn<KeptMessage>("message");
+        KeptMessage full;
+        full.from = "\xC3\x89mile <e@example.com>";
+        full.fromName = "\xC3\x89mile";
+        full.fromAddress = "e@example.com";
+        full.subject = QByteArray("a \0 byte", 8);
+        full.dateSeconds = -86400; // before the epoch is a date too
+        full.plainTextBody = "line one\r\nline two";
+        full.htmlTextBody = "<p>one</p>";
+        full.htmlIncluded = true;
+        QTest::newRow("every field") << full;
+        QTest::newRow("empty text is still text, no date") << withText(QByteArray(""));
+        KeptMessage htmlOnly;
+        htmlOnly.htmlTextBody = "<p>only</p>";
+        htmlOnly.plainIsHtml = true;
+        QTest::newRow("the HTML source stands in for plain text") << htmlOnly;
     }
 
-    void everySectionComesBackAsKept()
+    void everyTextComesBackAsKept()
     {
-        QFETCH(FetchedMessage, message);
+        QFETCH(KeptMessage, message);
         LocalMailCopy(Account).keep({{keyOf(3), message}});
         // A new instance reads what is on disk.
-        const std::optional<FetchedMessage> found = LocalMailCopy(Account).find(keyOf(3));
-        QVERIFY(found);
-        QCOMPARE(found->whole, message.whole);
-        QCOMPARE(found->header, message.header);
-        QCOMPARE(found->text, message.text);
-        QCOMPARE(found->plainPart, message.plainPart);
-        QCOMPARE(found->htmlPart, message.htmlPart);
-        QCOMPARE(found->htmlIncluded, message.htmlIncluded);
-        QVERIFY(!LocalMailCopy(Account).find(keyOf(3, 8)));
+        LocalMailCopy copy(Account);
+        QCOMPARE(findIn(copy, keyOf(3)), message);
+        QCOMPARE(copy.held(QStringLiteral("INBOX"), 7),
+                 (QHash<quint32, bool> {{3, message.htmlIncluded}}));
+        QVERIFY(!findIn(copy, keyOf(3, 8)));
+        QVERIFY(copy.held(QStringLiteral("INBOX"), 8).isEmpty());
+    }
+
+    void aRangeIsReadInOneGoAndOnlyWithinIt()
+    {
+        LocalMailCopy copy(Account);
+        copy.keep({{keyOf(2), withText("two")},
+                   {keyOf(5), withText("five")},
+                   {keyOf(9), withText("nine")},
+                   {keyOf(5, 7, QStringLiteral("Sent")), withText("other mailbox")}});
+        QList<quint32> uids;
+        for (const auto &[uid, message] : copy.find(QStringLiteral("INBOX"), 7, 2, 5))
+            uids.append(uid);
+        std::sort(uids.begin(), uids.end());
+        QCOMPARE(uids, (QList<quint32> {2, 5}));
+    }
+
+    void theFirstLayoutIsStartedAfreshWithoutANotice()
+    {
+        const QString path = LocalCopyFile(Account).path();
+        QVERIFY(QDir().mkpath(LocalCopyFile::folder()));
+        {
+            QSqlDatabase db =
+                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("v1"));
+            db.setDatabaseName(path);
+            QVERIFY(db.open());
+            QSqlQuery query(db);
+            QVERIFY(query.exec(QStringLiteral("CREATE TABLE schema_version (version INTEGER)")));
+            QVERIFY(query.exec(QStringLiteral("INSERT INTO schema_version VALUES (1)")));
+            QVERIFY(query.exec(QStringLiteral(
+                "CREATE TABLE messages (mailbox TEXT, uid_validity INTEGER, uid INTEGER, "
+                "whole BLOB, header BLOB, body_text BLOB, plain_part BLOB, html_part BLOB, "
+                "html_included INTEGER)")));
+            QVERIFY(query.exec(QStringLiteral(
+                "INSERT INTO messages VALUES ('INBOX', 7, 1, NULL, 'Subject: x', 'raw', NULL, "
+                "NULL, 0)")));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("v1"));
+        LocalMailCopy copy(Account);
+        QVERIFY(!findIn(copy, keyOf(1))); // raw sections are not texts
+        copy.keep({{keyOf(1), withText("fresh")}});
+        QCOMPARE(copy.takeNotice(), QString());
+        QCOMPARE(keptText(1), QByteArray("fresh"));
+        QCOMPARE(FilesUnderCacheLocation(), QStringList {path});
     }
 
     void aBatchThatFailsPartWayKeepsNothingOfIt()
@@ -179,7 +231,7 @@ private Q_SLOTS:
         const QByteArray spoilt = contentsOf(path);
 
         LocalMailCopy copy(Account);
-        QVERIFY(!copy.find(keyOf(1)));
+        QVERIFY(!findIn(copy, keyOf(1)));
         const QString notice = copy.takeNotice();
         copy.keep({{keyOf(1), withText("fresh")}});
         QCOMPARE(keptText(1), QByteArray("fresh"));
@@ -200,7 +252,7 @@ private Q_SLOTS:
             other.setDatabaseName(LocalCopyFile(Account).path());
             QVERIFY(other.open() && QSqlQuery(other).exec(QStringLiteral("BEGIN EXCLUSIVE")));
             LocalMailCopy copy(Account);
-            QVERIFY(!copy.find(keyOf(1)));
+            QVERIFY(!findIn(copy, keyOf(1)));
             QVERIFY(copy.takeNotice().contains(QLatin1String("in use")));
         }
         QSqlDatabase::removeDatabase(QStringLiteral("other run"));
@@ -216,12 +268,12 @@ private Q_SLOTS:
                    {keyOf(1, 7, QString()), withText("the inbox by its empty name")}});
         QVERIFY(copy.takeNotice().isEmpty());
         copy.dropStale(QStringLiteral("INBOX"), 8);
-        QVERIFY(!copy.find(keyOf(1, 7)));
-        QVERIFY(copy.find(keyOf(2, 8)));
-        QVERIFY(copy.find(keyOf(1, 7, QStringLiteral("Sent"))));
-        QVERIFY(copy.find(keyOf(1, 7, QString())));
+        QVERIFY(!findIn(copy, keyOf(1, 7)));
+        QVERIFY(findIn(copy, keyOf(2, 8)));
+        QVERIFY(findIn(copy, keyOf(1, 7, QStringLiteral("Sent"))));
+        QVERIFY(findIn(copy, keyOf(1, 7, QString())));
         copy.dropStale(QString(), 8);
-        QVERIFY(!copy.find(keyOf(1, 7, QString())));
+        QVERIFY(!findIn(copy, keyOf(1, 7, QString())));
     }
 
     void forgettingLeavesOtherAccountsAndAnOpenCopyStartsAgain()
@@ -234,7 +286,7 @@ private Q_SLOTS:
         QCOMPARE(LocalMailCopy::forget(Account), LocalMailCopy::Forgotten::Removed);
         QCOMPARE(keptText(1, Other), QByteArray("two"));
         // The copy still open neither reads the removed file nor writes where no one looks.
-        QVERIFY(!copy.find(keyOf(1)));
+        QVERIFY(!findIn(copy, keyOf(1)));
         copy.keep({{keyOf(2), withText("after")}});
         QCOMPARE(keptText(2), QByteArray("after"));
     }

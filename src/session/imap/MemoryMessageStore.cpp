@@ -25,7 +25,7 @@ qint64 MemoryMessageStore::defaultBound()
     return ceiling;
 }
 
-std::optional<FetchedMessage> MemoryMessageStore::find(const MessageKey &key)
+std::optional<KeptMessage> MemoryMessageStore::find(const MessageKey &key)
 {
     const auto found = m_index.constFind(key);
     if (found == m_index.cend())
@@ -34,20 +34,20 @@ std::optional<FetchedMessage> MemoryMessageStore::find(const MessageKey &key)
     return m_entries.front().second;
 }
 
-void MemoryMessageStore::keep(const QList<std::pair<MessageKey, FetchedMessage>> &batch)
+bool MemoryMessageStore::holds(const MessageKey &key, bool html) const
 {
-    for (const auto &[key, message] : batch)
-        keepOne(key, message);
-    trim();
+    const auto found = m_index.constFind(key);
+    return found != m_index.cend() && (!html || (*found)->second.htmlIncluded);
 }
 
-void MemoryMessageStore::keepOne(const MessageKey &key, const FetchedMessage &message)
+void MemoryMessageStore::keep(const MessageKey &key, const KeptMessage &message)
 {
     if (const auto found = m_index.constFind(key); found != m_index.cend())
         erase(*found);
     m_entries.emplace_front(key, message);
     m_index.insert(key, m_entries.begin());
     m_bytes += message.size();
+    trim();
 }
 
 void MemoryMessageStore::dropStale(const QString &mailbox, quint32 uidValidity)

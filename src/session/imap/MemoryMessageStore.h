@@ -5,10 +5,11 @@
 #include <QHash>
 
 #include <list>
+#include <optional>
 
-// What the session fetched, kept in memory for the next run over the same mailbox, bounded by
+// What the session read, kept in memory for the next run over the same mailbox, bounded by
 // bytes: the least recently used message goes first.
-class MemoryMessageStore final : public MessageStore
+class MemoryMessageStore final
 {
 public:
     // A quarter of physical memory, at most 1 GB.
@@ -16,9 +17,11 @@ public:
 
     explicit MemoryMessageStore(qint64 boundBytes = defaultBound()) : m_bound(boundBytes) { }
 
-    std::optional<FetchedMessage> find(const MessageKey &key) override;
-    void keep(const QList<std::pair<MessageKey, FetchedMessage>> &batch) override;
-    void dropStale(const QString &mailbox, quint32 uidValidity) override;
+    std::optional<KeptMessage> find(const MessageKey &key);
+    // Held, and with its HTML text when `html` asks for it; the order of use is not touched.
+    bool holds(const MessageKey &key, bool html) const;
+    void keep(const MessageKey &key, const KeptMessage &message);
+    void dropStale(const QString &mailbox, quint32 uidValidity);
 
     void clear();
     void setBound(qint64 boundBytes);
@@ -26,10 +29,9 @@ public:
     qsizetype count() const { return m_entries.size(); }
 
 private:
-    using Entry = std::pair<MessageKey, FetchedMessage>;
+    using Entry = std::pair<MessageKey, KeptMessage>;
     using Entries = std::list<Entry>; // most recently used first
 
-    void keepOne(const MessageKey &key, const FetchedMessage &message);
     void erase(Entries::iterator entry);
     void trim();
 
@@ -38,5 +40,3 @@ private:
     Entries m_entries;
     QHash<MessageKey, Entries::iterator> m_index;
 };
-
-size_t qHash(const MessageKey &key, size_t seed = 0) noexcept;

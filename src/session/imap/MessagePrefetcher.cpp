@@ -459,7 +459,6 @@ std::optional<FetchedMessage> MessagePrefetcher::fetched(const Plan &plan,
 void MessagePrefetcher::absorbSections(const ImapReply &reply, const InFlight &request)
 {
     const auto found = itemsByMessage(reply, m_list, request.first, request.last);
-    Batch batch;
     for (const Plan &plan : request.plans) {
         const auto entry = found.constFind(plan.number);
         static const FetchItems none;
@@ -470,10 +469,6 @@ void MessagePrefetcher::absorbSections(const ImapReply &reply, const InFlight &r
             continue;
         }
         m_readyBytes += message->size();
-        if (m_fetched)
-            batch.append({plan.number, *message});
         m_ready.insert_or_assign(plan.number, std::move(*message));
     }
-    if (m_fetched && !batch.isEmpty())
-        m_fetched(batch);
 }

@@ -54,8 +54,6 @@ public:
         }
     };
 
-    using Batch = QList<std::pair<qint64, FetchedMessage>>;
-
     MessagePrefetcher(ImapChannel &channel, const MessageList &list)
         : m_channel(channel), m_list(list)
     {
@@ -66,11 +64,6 @@ public:
     void setFetchHtml(bool fetch) { m_fetchHtml = fetch; }
     // Positions the caller already holds: never fetched here.
     void setHeld(std::function<bool(qint64)> held) { m_held = std::move(held); }
-    // Hears every batch of messages as it arrives, by position.
-    void setOnFetched(std::function<void(const Batch &)> fetched)
-    {
-        m_fetched = std::move(fetched);
-    }
 
     // `reconnects` counts the reconnects spent on this message, here and in a fetch on its own.
     Result take(qint64 number, int &reconnects);
@@ -136,7 +129,6 @@ private:
     ImapChannel &m_channel;
     const MessageList &m_list;
     std::function<bool(qint64)> m_held;
-    std::function<void(const Batch &)> m_fetched;
     quint64 m_epoch = 0; // the channel's epoch the state below belongs to
     Limits m_limits;
     bool m_fetchHtml = false;
