@@ -48,6 +48,9 @@ private:
     };
     template<typename T> using Pages = std::unique_ptr<T[], ReturnPages>;
     template<typename T> static Pages<T> takePages(std::size_t count);
+    template<typename T>
+    static Pages<T> reuseOrTake(std::vector<Pages<T>> &spare, std::size_t count);
+    static void giveBackLazily(void *memory, std::size_t bytes);
 
     struct Block
     {
@@ -65,6 +68,9 @@ private:
     std::vector<Block> m_blocks;
     // Fixed-size chunks: the list grows without moving what it holds, so no doubled peak.
     std::vector<Pages<Span>> m_spanChunks;
+    // Kept from before the last clear(), for the next rows.
+    std::vector<Pages<char>> m_spareBlocks;
+    std::vector<Pages<Span>> m_spareSpanChunks;
     qsizetype m_size = 0;
     qsizetype m_openBlock = -1; // the block small texts are written into
     qsizetype m_textBytes = 0;

@@ -39,10 +39,14 @@ const char *const SchemaStatements[] = {
     "INSERT INTO schema_version (version) SELECT 2 WHERE NOT EXISTS (SELECT * FROM schema_version)",
     // UIDs start at 1; a 0 is a caller's mistake and fails the whole batch.
     "CREATE TABLE IF NOT EXISTS messages (mailbox TEXT NOT NULL, uid_validity INTEGER NOT NULL,"
-    " uid INTEGER NOT NULL CHECK (uid > 0), sender BLOB NOT NULL, sender_name BLOB NOT NULL,"
-    " sender_address BLOB NOT NULL, subject BLOB NOT NULL, plain_body BLOB NOT NULL,"
-    " html_body BLOB NOT NULL, date_seconds INTEGER, plain_is_html INTEGER NOT NULL,"
-    " html_included INTEGER NOT NULL, PRIMARY KEY (mailbox, uid_validity, uid)) WITHOUT ROWID",
+    // The small columns first: listing what is kept then reads no text.
+    " uid INTEGER NOT NULL CHECK (uid > 0), html_included INTEGER NOT NULL,"
+    " plain_is_html INTEGER NOT NULL, date_seconds INTEGER, sender BLOB NOT NULL,"
+    " sender_name BLOB NOT NULL, sender_address BLOB NOT NULL, subject BLOB NOT NULL,"
+    " plain_body BLOB NOT NULL, html_body BLOB NOT NULL,"
+    " PRIMARY KEY (mailbox, uid_validity, uid)) WITHOUT ROWID",
+    // What is kept of a mailbox, listed without reading the pages that hold the texts.
+    "CREATE INDEX IF NOT EXISTS kept_uids ON messages (mailbox, uid_validity, html_included)",
 };
 
 // The first layout kept the raw sections, which every run had to decode again. What it holds is
@@ -50,6 +54,7 @@ const char *const SchemaStatements[] = {
 const char *const UpgradeFromVersion1[] = {
     "DROP TABLE IF EXISTS messages",
     SchemaStatements[2],
+    SchemaStatements[3],
     "UPDATE schema_version SET version = 2",
 };
 

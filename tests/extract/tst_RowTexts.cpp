@@ -14,6 +14,7 @@ private Q_SLOTS:
     void bodyLinesPointIntoTheirBody();
     void partsOfOtherTextsAreCopied();
     void textsLongerThanABlock();
+    void aClearedListIsFilledAgain();
 };
 
 void tst_RowTexts::bodyLinesPointIntoTheirBody_data()
@@ -80,6 +81,30 @@ void tst_RowTexts::textsLongerThanABlock()
     QCOMPARE(rows.text(1), body);
     QCOMPARE(rows.text(2 + 39'999), u"line 39999 \u00e9"_s);
     QCOMPARE(rows.text(rows.size() - 1), u"after"_s);
+}
+
+void tst_RowTexts::aClearedListIsFilledAgain()
+{
+    // More rows than one chunk of row positions and more text than one block, twice over: the
+    // second filling reuses the first one's memory and must read back only its own texts.
+    RowTexts rows;
+    const auto fill = [&rows](const QString &pattern) {
+        qsizetype bytes = 0;
+        for (int row = 0; row < 150'000; ++row) {
+            const QString text = pattern.arg(row);
+            rows.append(text);
+            bytes += text.toUtf8().size();
+        }
+        return bytes;
+    };
+    fill(u"first filling, row %1, \u00e9"_s);
+    rows.clear();
+    const qsizetype bytes = fill(u"row %1"_s);
+    QCOMPARE(rows.size(), 150'000);
+    QCOMPARE(rows.text(0), u"row 0"_s);
+    QCOMPARE(rows.text(70'000), u"row 70000"_s);
+    QCOMPARE(rows.text(149'999), u"row 149999"_s);
+    QCOMPARE(rows.textBytes(), bytes);
 }
 
 QTEST_GUILESS_MAIN(tst_RowTexts)
