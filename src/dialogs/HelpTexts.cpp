@@ -171,8 +171,9 @@ QString PrivacyPolicyText()
 QString LocalCopyPrivacyText(const QString &folder)
 {
     return QStringLiteral("When 'Keep a local copy of fetched mail text' is ticked, this is the "
-                          "exception: the header and text parts of each message retrieved (never "
-                          "its attachments) are kept on your computer, in a file only you can "
+                          "exception: the sender, date, subject and text of each message "
+                          "retrieved (never its attachments) are kept on your computer, in a file "
+                          "only you can "
                           "read in %1, so that a later run need not download them again. They "
                           "stay there until you press 'Forget local copy'.")
         .arg(folder);

@@ -68,8 +68,13 @@ std::optional<KeptMessage> KeptMessages::find(qint64 position, bool html)
     const MessageKey key = keyAt(position);
     if (key.uid == 0 || key.uidValidity == 0)
         return std::nullopt;
-    if (m_memory.holds(key, html))
-        return m_memory.find(key);
+    if (m_memory.holds(key, html)) {
+        std::optional<KeptMessage> kept = m_memory.find(key);
+        // Read before the user asked for a local copy: it goes there now.
+        if (m_local && !isHeldLocally(key.uid, html))
+            waitForLocalCopy(key, *kept);
+        return kept;
+    }
     if (!m_local || !isHeldLocally(key.uid, html))
         return std::nullopt;
     if (!m_readAhead.contains(key.uid))
@@ -110,8 +115,12 @@ void KeptMessages::keep(qint64 position, const KeptMessage &message)
     if (key.uid == 0 || key.uidValidity == 0)
         return;
     m_memory.keep(key, message);
-    if (!m_local)
-        return;
+    if (m_local)
+        waitForLocalCopy(key, message);
+}
+
+void KeptMessages::waitForLocalCopy(const MessageKey &key, const KeptMessage &message)
+{
     m_waiting.append({key, message});
     m_waitingBytes += message.size();
     if (m_waiting.size() >= batchMessages || m_waitingBytes >= batchBytes)

@@ -43,6 +43,7 @@ private:
     MessageKey keyAt(qint64 position) const;
     bool isHeldLocally(quint32 uid, bool html) const;
     void readAhead(qint64 position, bool html);
+    void waitForLocalCopy(const MessageKey &key, const KeptMessage &message);
 
     const MessageList &m_list;
     MemoryMessageStore m_memory;

@@ -13,10 +13,11 @@ namespace {
 
 QString keepHelp()
 {
-    return QStringLiteral("Keeps the header and text parts of each fetched message (never its "
-                          "attachments) in a file only you can read, in %1, so that a later run "
-                          "need not download them again. Unticked, nothing more is kept; what "
-                          "was kept stays until you press \"Forget local copy\".")
+    return QStringLiteral(
+               "Keeps the sender, date, subject and text of each fetched message "
+               "(never its attachments) in a file only you can read, in %1, so that a later run "
+               "need not download them again. Unticked, nothing more is kept; what "
+               "was kept stays until you press \"Forget local copy\".")
         .arg(LocalCopyFile::folder());
 }
 

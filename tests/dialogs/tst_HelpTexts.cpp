@@ -235,15 +235,15 @@ void tst_HelpTexts::privacyPolicyNamesTheLocalCopyWhileItIsKept()
     };
     const QString withCopy = PrivacyPolicyText() + lines(R"(
 
-When 'Keep a local copy of fetched mail text' is ticked, this is the exception: the header and text parts of each message retrieved (never its attachments) are kept on your computer, in a file only you can read in )")
+When 'Keep a local copy of fetched mail text' is ticked, this is the exception: the sender, date, subject and text of each message retrieved (never its attachments) are kept on your computer, in a file only you can read in )")
         + LocalCopyFile::folder()
         + QStringLiteral(", so that a later run need not download them again. They stay there "
                          "until you press 'Forget local copy'.");
     QCOMPARE(privacyBox(), PrivacyPolicyText());
     LocalMailCopy::setWanted(true);
     QCOMPARE(privacyBox(), withCopy);
-    FetchedMessage message;
-    message.whole = QByteArray("Subject: kept\r\n\r\n");
+    KeptMessage message;
+    message.subject = "kept";
     LocalMailCopy(QStringLiteral("reader.one@example.com"))
         .keep({{{QStringLiteral("INBOX"), 1, 1}, message}});
     // Unticked, the copy kept so far is still on the computer until it is forgotten.

@@ -64,8 +64,8 @@ private Q_SLOTS:
                               QStringLiteral("There is no local copy of mail text for "
                                              "reader.one@example.com.")}));
 
-        FetchedMessage message;
-        message.whole = QByteArray("Subject: kept\r\n\r\n");
+        KeptMessage message;
+        message.subject = "kept";
         LocalMailCopy(user).keep({{{QStringLiteral("INBOX"), 1, 1}, message}});
         prompts.clear();
         prompts.answerMessage(Prompts::Answer::No);
