@@ -2,6 +2,8 @@
 
 #include <QLocale>
 
+#include <optional>
+
 namespace {
 // Long time formats here carry a zone name ("t") that the desktop's long time leaves out.
 QString longTimeFormatWithoutZone(const QLocale &locale)
@@ -18,6 +20,24 @@ QString longTimeFormatWithoutZone(const QLocale &locale)
     }
     return kept.trimmed();
 }
+
+// A run formats a date per message: the formats are worked out once per system locale.
+struct GeneralFormats
+{
+    QLocale locale;
+    QString date;
+    QString time;
+};
+
+const GeneralFormats &formatsFor(const QLocale &system)
+{
+    thread_local std::optional<GeneralFormats> formats;
+    if (!formats || formats->locale != system)
+        formats = GeneralFormats {system, system.dateFormat(QLocale::ShortFormat),
+                                  longTimeFormatWithoutZone(system)};
+    return *formats;
+}
+
 } // namespace
 
 QString GeneralDateText(const QDateTime &value)
@@ -25,10 +45,9 @@ QString GeneralDateText(const QDateTime &value)
     if (!value.isValid())
         return {};
     const QDateTime local = value.toLocalTime();
-    const QLocale locale = QLocale::system();
-    const QString date = locale.toString(local.date(), QLocale::ShortFormat);
+    const GeneralFormats &formats = formatsFor(QLocale::system());
+    const QString date = formats.locale.toString(local.date(), formats.date);
     if (local.time() == QTime(0, 0))
         return date;
-    return date + QLatin1Char(' ')
-        + locale.toString(local.time(), longTimeFormatWithoutZone(locale));
+    return date + QLatin1Char(' ') + formats.locale.toString(local.time(), formats.time);
 }
