@@ -1,5 +1,7 @@
 #include "LocalMailCopy.h"
 
+#include "KeptMessageRows.h"
+
 #include "SettingsKeys.h"
 #include "SettingsStore.h"
 #include "StepFailure.h"
@@ -12,26 +14,9 @@
 #include <QStringList>
 #include <QUuid>
 
-#include <array>
-
 namespace {
 
 constexpr int SchemaVersion = 2;
-
-// The texts of a kept message, in the order of their columns.
-struct TextColumn
-{
-    const char *column;
-    QByteArray KeptMessage::*member;
-};
-const std::array<TextColumn, 6> TextColumns = {{
-    {"sender", &KeptMessage::from},
-    {"sender_name", &KeptMessage::fromName},
-    {"sender_address", &KeptMessage::fromAddress},
-    {"subject", &KeptMessage::subject},
-    {"plain_body", &KeptMessage::plainTextBody},
-    {"html_body", &KeptMessage::htmlTextBody},
-}};
 
 // Another run may be creating the same new file at the same moment: both must end with one schema.
 const char *const SchemaStatements[] = {
@@ -58,12 +43,6 @@ const char *const UpgradeFromVersion1[] = {
     "UPDATE schema_version SET version = 2",
 };
 
-// An empty text is still a text: bound as an empty blob, never as NULL.
-QVariant blob(const QByteArray &bytes)
-{
-    return QVariant(bytes.isNull() ? QByteArray("") : bytes);
-}
-
 // Another run holds the file: a reason to wait or do without, never one to set the file aside.
 bool heldByAnotherRun(const QSqlError &error)
 {
@@ -74,68 +53,6 @@ bool heldByAnotherRun(const QSqlError &error)
 QString latin1(const char *text)
 {
     return QString::fromLatin1(text);
-}
-
-QString selectedColumns()
-{
-    QStringList columns {QStringLiteral("uid")};
-    for (const TextColumn &text : TextColumns)
-        columns << latin1(text.column);
-    columns << QStringLiteral("date_seconds") << QStringLiteral("plain_is_html")
-            << QStringLiteral("html_included");
-    return columns.join(QStringLiteral(", "));
-}
-
-std::pair<quint32, KeptMessage> messageFromRow(const QSqlQuery &query)
-{
-    KeptMessage message;
-    int column = 1;
-    for (const TextColumn &text : TextColumns)
-        message.*text.member = query.value(column++).toByteArray();
-    if (const QVariant date = query.value(column++); !date.isNull())
-        message.dateSeconds = date.toLongLong();
-    message.plainIsHtml = query.value(column++).toBool();
-    message.htmlIncluded = query.value(column).toBool();
-    return {quint32(query.value(0).toLongLong()), message};
-}
-
-// The inbox goes by the empty name, which a null string would bind as NULL.
-QString mailboxColumn(const QString &mailbox)
-{
-    return mailbox.isNull() ? QStringLiteral("") : mailbox;
-}
-
-void bindMailbox(QSqlQuery &query, const QString &mailbox, quint32 uidValidity)
-{
-    query.addBindValue(mailboxColumn(mailbox));
-    query.addBindValue(qint64(uidValidity));
-}
-
-bool insertMessage(QSqlQuery &insert, const MessageKey &key, const KeptMessage &message)
-{
-    bindMailbox(insert, key.mailbox, key.uidValidity);
-    insert.addBindValue(qint64(key.uid));
-    for (const TextColumn &text : TextColumns)
-        insert.addBindValue(blob(message.*text.member));
-    insert.addBindValue(message.dateSeconds ? QVariant(*message.dateSeconds)
-                                            : QVariant(QMetaType::fromType<qint64>()));
-    insert.addBindValue(message.plainIsHtml ? 1 : 0);
-    insert.addBindValue(message.htmlIncluded ? 1 : 0);
-    return insert.exec();
-}
-
-QString insertStatement()
-{
-    QStringList columns {QStringLiteral("mailbox"), QStringLiteral("uid_validity"),
-                         QStringLiteral("uid")};
-    for (const TextColumn &text : TextColumns)
-        columns << latin1(text.column);
-    columns << QStringLiteral("date_seconds") << QStringLiteral("plain_is_html")
-            << QStringLiteral("html_included");
-    QStringList marks;
-    marks.fill(QStringLiteral("?"), columns.size());
-    return QStringLiteral("INSERT OR REPLACE INTO messages (%1) VALUES (%2)")
-        .arg(columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
 }
 
 } // namespace
@@ -185,7 +102,7 @@ QHash<quint32, bool> LocalMailCopy::held(const QString &mailbox, quint32 uidVali
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT uid, html_included FROM messages WHERE mailbox = ? AND "
                                  "uid_validity = ?"));
-    bindMailbox(query, mailbox, uidValidity);
+    KeptMessageRows::bindMailbox(query, mailbox, uidValidity);
     if (!query.exec())
         return uids;
     while (query.next())
@@ -203,14 +120,14 @@ LocalMailCopy::find(const QString &mailbox, quint32 uidValidity, quint32 firstUi
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT %1 FROM messages WHERE mailbox = ? AND uid_validity = ? "
                                  "AND uid BETWEEN ? AND ?")
-                      .arg(selectedColumns()));
-    bindMailbox(query, mailbox, uidValidity);
+                      .arg(KeptMessageRows::selectedColumns()));
+    KeptMessageRows::bindMailbox(query, mailbox, uidValidity);
     query.addBindValue(qint64(firstUid));
     query.addBindValue(qint64(lastUid));
     if (!query.exec())
         return found;
     while (query.next())
-        found.append(messageFromRow(query));
+        found.append(KeptMessageRows::read(query));
     return found;
 }
 
@@ -220,9 +137,9 @@ void LocalMailCopy::keep(const QList<std::pair<MessageKey, KeptMessage>> &batch)
         return;
     QSqlDatabase db = database();
     QSqlQuery insert(db);
-    bool kept = db.transaction() && insert.prepare(insertStatement());
+    bool kept = db.transaction() && insert.prepare(KeptMessageRows::insertStatement());
     for (qsizetype i = 0; kept && i < batch.size(); ++i)
-        kept = insertMessage(insert, batch[i].first, batch[i].second);
+        kept = KeptMessageRows::insert(insert, batch[i].first, batch[i].second);
     if (kept && db.commit())
         return;
     const QString reason =
@@ -241,8 +158,7 @@ void LocalMailCopy::dropStale(const QString &mailbox, quint32 uidValidity)
         return;
     QSqlQuery query(database());
     query.prepare(QStringLiteral("DELETE FROM messages WHERE mailbox = ? AND uid_validity <> ?"));
-    query.addBindValue(mailboxColumn(mailbox));
-    query.addBindValue(qint64(uidValidity));
+    KeptMessageRows::bindMailbox(query, mailbox, uidValidity);
     query.exec();
 }
 
@@ -343,7 +259,8 @@ QString LocalMailCopy::problemWithContents(bool *inUse)
     if (found != QString::number(SchemaVersion) || !single)
         return QStringLiteral("it is kept in another layout, version %1").arg(found);
     QSqlQuery columns(db);
-    if (!columns.exec(QStringLiteral("SELECT %1 FROM messages LIMIT 0").arg(selectedColumns())))
+    if (!columns.exec(QStringLiteral("SELECT %1 FROM messages LIMIT 0")
+                          .arg(KeptMessageRows::selectedColumns())))
         return QStringLiteral("its messages table is not the expected one");
     return {};
 }
