@@ -2,8 +2,8 @@
 
 #include "ImapChannel.h"
 #include "ImapCommand.h"
+#include "FetchItems.h"
 #include "MessageList.h"
-#include "TextSections.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -13,84 +13,6 @@ namespace {
 // Bounds on one FETCH of sections: servers limit the length of a command line.
 constexpr int maxMessagesPerBatch = 1000;
 constexpr qsizetype maxSequenceSetLength = 4000;
-// The header fields a row or the MIME reader looks at. Real mail carries kilobytes of other
-// fields (routing, signatures) that nothing here reads.
-const QByteArray headerFieldsItem = "BODY.PEEK[HEADER.FIELDS (FROM SUBJECT DATE MIME-VERSION "
-                                    "CONTENT-TYPE CONTENT-TRANSFER-ENCODING CONTENT-DISPOSITION)]";
-// What a part's MIME header and a message's header add to the sizes a body structure states.
-constexpr qint64 headerAllowance = 2048;
-
-QByteArray sectionItem(const QByteArray &section)
-{
-    return "BODY.PEEK[" + section + ']';
-}
-
-using FetchItems = QList<std::pair<QByteArray, ImapValue>>;
-
-const ImapValue *findItem(const FetchItems &items, const QByteArray &name)
-{
-    for (const auto &[itemName, value] : items) {
-        if (itemName == name)
-            return &value;
-    }
-    return nullptr;
-}
-
-// The items of every FETCH reply about a message of positions first..last, merged (a server may
-// split them), by position. Replies are told apart by their UID: the sequence numbers shift when
-// messages are deleted meanwhile.
-QHash<qint64, FetchItems> itemsByMessage(const ImapReply &reply, const MessageList &messages,
-                                         qint64 first, qint64 last)
-{
-    QHash<qint64, FetchItems> found;
-    for (const ImapResponse &response : reply.untagged) {
-        if (response.name != "FETCH" || response.values.isEmpty())
-            continue;
-        const std::optional<ImapValue> uid = response.fetchItem("UID");
-        const std::optional<qint64> uidNumber = uid ? uid->toNumber() : std::nullopt;
-        const std::optional<qint64> position = uidNumber && *uidNumber <= UINT32_MAX
-            ? messages.positionOf(quint32(*uidNumber))
-            : std::nullopt;
-        if (!position || *position < first || *position > last)
-            continue;
-        FetchItems &items = found[*position];
-        const QList<ImapValue> &list = response.values.first().items();
-        for (qsizetype i = 0; i + 1 < list.size(); i += 2)
-            items.append({list.at(i).bytes().toUpper(), list.at(i + 1)});
-    }
-    return found;
-}
-
-std::optional<QByteArray> stringItem(const FetchItems &items, const QByteArray &name)
-{
-    const ImapValue *found = findItem(items, name);
-    if (!found || !found->isString())
-        return std::nullopt;
-    return found->bytes();
-}
-
-// Servers echo the field list as they like; any header item is the one asked for.
-std::optional<QByteArray> headerItem(const FetchItems &items)
-{
-    for (const auto &[name, value] : items) {
-        if (name.startsWith("BODY[HEADER") && value.isString())
-            return value.bytes();
-    }
-    return std::nullopt;
-}
-
-// A part's MIME header, then its body. The header must end in an empty line for the two to be
-// told apart again; a server that leaves the header out gives the defaults (plain ASCII text).
-std::optional<QByteArray> partItem(const FetchItems &items, const QByteArray &section)
-{
-    const std::optional<QByteArray> body = stringItem(items, "BODY[" + section + ']');
-    if (!body)
-        return std::nullopt;
-    QByteArray header = stringItem(items, "BODY[" + section + ".MIME]").value_or(QByteArray());
-    while (header.endsWith('\n') || header.endsWith('\r'))
-        header.chop(1);
-    return header + (header.isEmpty() ? "\r\n" : "\r\n\r\n") + *body;
-}
 
 } // namespace
 
@@ -371,7 +293,7 @@ void MessagePrefetcher::absorb(const ImapReply &reply, const InFlight &request)
 // A message the reply left out is asked for on its own, where a deleted one shows as such.
 void MessagePrefetcher::absorbStructures(const ImapReply &reply, const InFlight &request)
 {
-    const auto found = itemsByMessage(reply, m_list, request.first, request.last);
+    const auto found = FetchItems::byMessage(reply, m_list, request.first, request.last);
     for (qint64 number = request.first; number <= request.last; ++number) {
         if (isHeld(number))
             continue;
@@ -380,90 +302,20 @@ void MessagePrefetcher::absorbStructures(const ImapReply &reply, const InFlight 
             m_singly.insert(number);
             continue;
         }
-        const ImapValue *size = findItem(*items, "RFC822.SIZE");
-        m_planned.append(planFor(number, findItem(*items, "BODYSTRUCTURE"),
-                                 size ? size->toNumber() : std::nullopt));
+        const ImapValue *size = items->find("RFC822.SIZE");
+        m_planned.append(SectionPlan::forMessage(number, items->find("BODYSTRUCTURE"),
+                                                 size ? size->toNumber() : std::nullopt,
+                                                 m_fetchHtml, m_limits.bufferBytes));
     }
-}
-
-MessagePrefetcher::Plan MessagePrefetcher::planFor(qint64 number, const ImapValue *structure,
-                                                   std::optional<qint64> size) const
-{
-    Plan plan;
-    plan.number = number;
-    const std::optional<TextSections> sections =
-        structure ? TextSections::locate(*structure) : std::nullopt;
-    const bool hasText = sections && (!sections->plain.isEmpty() || !sections->html.isEmpty());
-    if (!sections) {
-        plan.shape = Shape::Whole;
-        plan.items = "(BODY.PEEK[])";
-        plan.estimatedBytes = size.value_or(m_limits.bufferBytes);
-        return plan;
-    }
-    if (sections->singlePart && hasText) {
-        plan.shape = Shape::HeaderAndText;
-        plan.items = '(' + headerFieldsItem + " BODY.PEEK[TEXT])";
-        plan.estimatedBytes = size.value_or(m_limits.bufferBytes);
-        return plan;
-    }
-    planParts(plan, *sections);
-    return plan;
-}
-
-void MessagePrefetcher::planParts(Plan &plan, const TextSections &sections) const
-{
-    plan.shape = Shape::HeaderAndParts;
-    QByteArrayList fetched {headerFieldsItem};
-    plan.estimatedBytes = headerAllowance;
-    if (!sections.plain.isEmpty()) {
-        plan.plainSection = sections.plain;
-        fetched << sectionItem(sections.plain + ".MIME") << sectionItem(sections.plain);
-        plan.estimatedBytes += sections.plainSize + headerAllowance;
-    }
-    if (!sections.html.isEmpty() && (sections.plain.isEmpty() || m_fetchHtml)) {
-        plan.htmlSection = sections.html;
-        fetched << sectionItem(sections.html + ".MIME") << sectionItem(sections.html);
-        plan.estimatedBytes += sections.htmlSize + headerAllowance;
-    }
-    plan.htmlIncluded = sections.html.isEmpty() || !plan.htmlSection.isEmpty();
-    plan.items = '(' + fetched.join(' ') + ')';
-}
-
-std::optional<FetchedMessage> MessagePrefetcher::fetched(const Plan &plan,
-                                                         const FetchItems &items) const
-{
-    FetchedMessage message;
-    message.htmlIncluded = plan.htmlIncluded;
-    if (plan.shape == Shape::Whole) {
-        message.whole = stringItem(items, "BODY[]");
-        return message.whole ? std::optional(message) : std::nullopt;
-    }
-    const std::optional<QByteArray> header = headerItem(items);
-    message.header = header.value_or(QByteArray());
-    bool complete = header.has_value();
-    if (plan.shape == Shape::HeaderAndText) {
-        message.text = stringItem(items, "BODY[TEXT]");
-        complete = complete && message.text;
-    }
-    if (!plan.plainSection.isEmpty()) {
-        message.plainPart = partItem(items, plan.plainSection);
-        complete = complete && message.plainPart;
-    }
-    if (!plan.htmlSection.isEmpty()) {
-        message.htmlPart = partItem(items, plan.htmlSection);
-        complete = complete && message.htmlPart;
-    }
-    return complete ? std::optional(message) : std::nullopt;
 }
 
 void MessagePrefetcher::absorbSections(const ImapReply &reply, const InFlight &request)
 {
-    const auto found = itemsByMessage(reply, m_list, request.first, request.last);
+    const auto found = FetchItems::byMessage(reply, m_list, request.first, request.last);
     for (const Plan &plan : request.plans) {
         const auto entry = found.constFind(plan.number);
         static const FetchItems none;
-        std::optional<FetchedMessage> message =
-            fetched(plan, entry == found.cend() ? none : *entry);
+        std::optional<FetchedMessage> message = plan.read(entry == found.cend() ? none : *entry);
         if (!message) {
             m_singly.insert(plan.number);
             continue;

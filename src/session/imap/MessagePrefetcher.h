@@ -4,6 +4,7 @@
 #include "FetchedMessage.h"
 #include "ImapReply.h"
 #include "ImapValue.h"
+#include "SectionPlan.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -18,7 +19,6 @@
 
 class ImapChannel;
 class MessageList;
-struct TextSections;
 
 // Fetches messages ahead of the caller, who asks for one message at a time, mostly in order, by
 // its position in the run's message list; every command asks by UID.
@@ -78,21 +78,7 @@ public:
 
 private:
     enum class Kind { None, Structures, Sections };
-    // Whole: the structure is unknown. HeaderAndText: one text part, the body after the header.
-    // HeaderAndParts: the text parts of a multipart message.
-    enum class Shape { Whole, HeaderAndText, HeaderAndParts };
-
-    // What to fetch of one message once its structure is known.
-    struct Plan
-    {
-        qint64 number = 0;
-        QByteArray items; // the FETCH items, e.g. "(BODY.PEEK[])"
-        QByteArray plainSection;
-        QByteArray htmlSection;
-        bool htmlIncluded = true; // nothing of the HTML part is left out
-        Shape shape = Shape::Whole;
-        qint64 estimatedBytes = 0;
-    };
+    using Plan = SectionPlan;
 
     struct InFlight
     {
@@ -103,8 +89,6 @@ private:
     };
 
     enum class Step { Continue, Return };
-    // The items of one message's FETCH replies: a handful, so a list beats a hash.
-    using FetchItems = QList<std::pair<QByteArray, ImapValue>>;
 
     void followChannel();
     bool isExpected(qint64 number) const;
@@ -122,9 +106,6 @@ private:
     void absorb(const ImapReply &reply, const InFlight &request);
     void absorbStructures(const ImapReply &reply, const InFlight &request);
     void absorbSections(const ImapReply &reply, const InFlight &request);
-    Plan planFor(qint64 number, const ImapValue *structure, std::optional<qint64> size) const;
-    void planParts(Plan &plan, const TextSections &sections) const;
-    std::optional<FetchedMessage> fetched(const Plan &plan, const FetchItems &items) const;
 
     ImapChannel &m_channel;
     const MessageList &m_list;
