@@ -377,20 +377,32 @@ std::optional<MailMessage> MailMessage::fromParts(const QByteArray &header,
     return result;
 }
 
+namespace {
+
+// Kept for long: the encoder's room for the worst case (three bytes a character) is given back.
+QByteArray compactUtf8(const QString &text)
+{
+    QByteArray bytes = text.toUtf8();
+    bytes.squeeze();
+    return bytes;
+}
+
+} // namespace
+
 KeptMessage MailMessage::kept(bool htmlIncluded) const
 {
     KeptMessage kept;
-    kept.from = from.toUtf8();
-    kept.fromName = fromName.toUtf8();
-    kept.fromAddress = fromAddress.toUtf8();
-    kept.subject = subject.toUtf8();
+    kept.from = compactUtf8(from);
+    kept.fromName = compactUtf8(fromName);
+    kept.fromAddress = compactUtf8(fromAddress);
+    kept.subject = compactUtf8(subject);
     if (date.isValid())
         kept.dateSeconds = date.toSecsSinceEpoch();
-    kept.htmlTextBody = htmlTextBody.toUtf8();
+    kept.htmlTextBody = compactUtf8(htmlTextBody);
     // Without a plain part the HTML source is the plain text too: kept once.
     kept.plainIsHtml = !htmlTextBody.isEmpty() && plainTextBody == htmlTextBody;
     if (!kept.plainIsHtml)
-        kept.plainTextBody = plainTextBody.toUtf8();
+        kept.plainTextBody = compactUtf8(plainTextBody);
     kept.htmlIncluded = htmlIncluded;
     return kept;
 }

@@ -6,7 +6,6 @@
 #include "MessageList.h"
 
 #include <algorithm>
-#include <cstdint>
 
 namespace {
 
