@@ -42,9 +42,12 @@ qsizetype PairedUtf8Length(QStringView text)
 }
 
 // The same without a branch per unit, so that it runs over whole bodies at memory speed; each
-// unit of a surrogate pair counts 2. Only text with surrogates is checked for lone ones.
+// unit of a surrogate pair counts 2. Only text with surrogates is checked for lone ones. Most
+// mail is ASCII, which the library tells fastest.
 qsizetype Utf8Length(QStringView text)
 {
+    if (QtPrivate::isAscii(text))
+        return text.size();
     const char16_t *units = text.utf16();
     const qsizetype size = text.size();
     qsizetype length = size;
@@ -117,6 +120,7 @@ void RowTexts::append(const QString &text)
     const Span span = store(text, length);
     addSpan(span);
     m_last = length >= 0 && qsizetype(span.length) == length ? text : QString();
+    m_lastAscii = length == text.size();
     m_lastSpan = span;
     m_lastUnits = 0;
     m_lastBytes = 0;
@@ -239,6 +243,10 @@ bool RowTexts::pointIntoLast(QStringView part)
         || part.front().isLowSurrogate() || part.back().isHighSurrogate())
         return false;
     const qsizetype unit = qsizetype(start - begin) / qsizetype(sizeof(QChar));
+    if (m_lastAscii) { // a byte a unit: nothing to count
+        addSpan({m_lastSpan.block, m_lastSpan.offset + quint32(unit), quint32(part.size())});
+        return true;
+    }
     if (unit < m_lastUnits) {
         m_lastUnits = 0;
         m_lastBytes = 0;

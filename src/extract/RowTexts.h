@@ -77,6 +77,7 @@ private:
     // The text appended last while its UTF-8 matches it unit for unit in length (no lone
     // surrogates): parts of it are found by position. Held so its buffer cannot be reused.
     QString m_last;
+    bool m_lastAscii = false;
     Span m_lastSpan {};
     qsizetype m_lastUnits = 0; // position in m_last of the end of the part seen last ...
     qsizetype m_lastBytes = 0; // ... and the same position in its UTF-8
