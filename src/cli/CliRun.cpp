@@ -1,5 +1,6 @@
 #include "CliRun.h"
 
+#include "CliFailure.h"
 #include "CliRowSink.h"
 #include "FolderListingText.h"
 #include "PasswordSource.h"
@@ -8,7 +9,6 @@
 #include "RunFolderName.h"
 
 #include "ApplicationTitle.h"
-#include "ControlText.h"
 #include "DailyDownloadCount.h"
 #include "ImapComponent.h"
 #include "LocalMailCopy.h"
@@ -26,24 +26,6 @@
 #include <exception>
 
 namespace {
-
-void PrintLine(std::FILE *stream, const QString &text)
-{
-    std::fprintf(stream, "tessaline-cli: %s\n", EscapeControlCharacters(text).toUtf8().constData());
-}
-
-ExitCode Fail(ExitCode code, const QString &text)
-{
-    PrintLine(stderr, text);
-    return code;
-}
-
-ExitCode UsageError(const QString &problem)
-{
-    PrintLine(stderr, problem);
-    std::fputs(CliUsageText().toUtf8().constData(), stderr);
-    return ExitCode::Usage;
-}
 
 QString MailboxCaption(const QString &folderName)
 {
@@ -73,12 +55,6 @@ QString ServerName(const CliOptions &options)
     return options.host.isEmpty() ? QString::fromLatin1(MailRun::ProviderHost) : options.host;
 }
 
-ExitCode ListingFailed(const QString &host, const QString &reason)
-{
-    return Fail(ExitCode::ConnectionFailed,
-                QStringLiteral("%1 did not list its folders: %2").arg(host, reason));
-}
-
 QString FailureReason(const ImapComponent &component)
 {
     const QString reason = component.FailureText();
@@ -98,15 +74,17 @@ ExitCode ForgetLocalCopy(const QString &user)
     QString problem;
     switch (LocalMailCopy::forget(user, &problem)) {
     case LocalMailCopy::Forgotten::Removed:
-        PrintLine(stderr, QStringLiteral("removed the local copy of mail text of %1").arg(user));
+        CliFailure::print(stderr,
+                          QStringLiteral("removed the local copy of mail text of %1").arg(user));
         return ExitCode::Success;
     case LocalMailCopy::Forgotten::NothingKept:
-        PrintLine(stderr, QStringLiteral("there is no local copy of mail text of %1").arg(user));
+        CliFailure::print(stderr,
+                          QStringLiteral("there is no local copy of mail text of %1").arg(user));
         return ExitCode::Success;
     case LocalMailCopy::Forgotten::Failed:
         break;
     }
-    return Fail(ExitCode::Failed, problem);
+    return CliFailure::fail(ExitCode::Failed, problem);
 }
 
 } // namespace
@@ -146,14 +124,14 @@ int CliRun::main(const QStringList &arguments, const ServerOverride &environment
         return int(ExitCode::Success);
     }
     if (!parsed.options)
-        return int(UsageError(parsed.problem));
+        return int(CliFailure::usage(parsed.problem));
     if (parsed.options->clearLocalCopy)
         return int(ForgetLocalCopy(parsed.options->user));
     std::optional<QString> password = QString();
     if (parsed.options->auth == CliCredentials::Auth::Password) {
         const PasswordSource source = PasswordSource::read(*parsed.options);
         if (!source.password)
-            return int(UsageError(source.problem));
+            return int(CliFailure::usage(source.problem));
         password = source.password;
     }
     std::signal(SIGINT, RequestInterrupt);
@@ -166,7 +144,7 @@ int CliRun::main(const QStringList &arguments, const ServerOverride &environment
         code =
             CliRun(*parsed.options, *password, ChosenServer(*parsed.options, environment)).exec();
     } catch (const std::exception &failure) {
-        code = Fail(ExitCode::Failed, QString::fromUtf8(failure.what()));
+        code = CliFailure::fail(ExitCode::Failed, QString::fromUtf8(failure.what()));
     }
     Prompts::setMuted(false);
     return int(code);
@@ -182,7 +160,7 @@ ExitCode CliRun::exec()
         code = m_options.listFolders ? listFolders() : extract();
     finishDownload();
     if (code == ExitCode::Interrupted)
-        PrintLine(stderr, QStringLiteral("interrupted"));
+        CliFailure::print(stderr, QStringLiteral("interrupted"));
     return code;
 }
 
@@ -198,8 +176,9 @@ ExitCode CliRun::signIn()
     m_credentials = CliCredentials::make(m_options.auth, m_options.user, m_session->Password,
                                          m_options.tokenVariable, &reason);
     if (!m_credentials)
-        return Fail(ExitCode::SignInFailed,
-                    QStringLiteral("sign-in as %1 failed: %2").arg(m_options.user, reason));
+        return CliFailure::fail(
+            ExitCode::SignInFailed,
+            QStringLiteral("sign-in as %1 failed: %2").arg(m_options.user, reason));
     // Not owned: the credentials live in this run, longer than its connection.
     m_session->Credentials = std::shared_ptr<ImapCredentials>(std::shared_ptr<ImapCredentials>(),
                                                               &m_credentials->credentials());
@@ -217,11 +196,11 @@ ExitCode CliRun::listFolders()
     if (!listing) {
         if (interruptRequested)
             return ExitCode::Interrupted;
-        return ListingFailed(ServerName(m_options), FailureReason(*m_component));
+        return CliFailure::listingFailed(ServerName(m_options), FailureReason(*m_component));
     }
     ResultDestination destination(m_options.outputPath);
     if (!destination.writeWhole(FolderListingText(*listing, m_options.format)))
-        return Fail(ExitCode::Failed, destination.errorText());
+        return CliFailure::fail(ExitCode::Failed, destination.errorText());
     return ExitCode::Success;
 }
 
@@ -235,7 +214,7 @@ ExitCode CliRun::extract()
         m_options.mode == ExtractionMode::Between && !m_options.inputs.duplicatesShown;
     CliRowSink rows(m_options.format, destination, hideDuplicates);
     if (!rows.begin())
-        return Fail(ExitCode::Failed, destination.errorText());
+        return CliFailure::fail(ExitCode::Failed, destination.errorText());
     const ExitCode read = readFolder(folderName, rows);
     m_progress->finish();
     return keepOrFinish(read, rows, destination);
@@ -250,14 +229,15 @@ ExitCode CliRun::keepOrFinish(ExitCode read, CliRowSink &rows, ResultDestination
     if (read != ExitCode::Success && !partial)
         return read;
     if (partial && !destination.isStandardOutput()) {
-        PrintLine(stderr,
-                  QStringLiteral("%1 was left as it was; the rows read before the stop were not "
-                                 "kept (without --output they go to standard output)")
-                      .arg(m_options.outputPath));
+        CliFailure::print(
+            stderr,
+            QStringLiteral("%1 was left as it was; the rows read before the stop were not "
+                           "kept (without --output they go to standard output)")
+                .arg(m_options.outputPath));
         return read;
     }
     if (!rows.finish())
-        return Fail(ExitCode::Failed, destination.errorText());
+        return CliFailure::fail(ExitCode::Failed, destination.errorText());
     return read;
 }
 
@@ -279,7 +259,7 @@ ExitCode CliRun::resolveFolder(QString &folderName)
             QStringLiteral("the server lists no folder \"%1\"").arg(m_options.folderCaption);
         if (SystemFolders::byDesignCaption(m_options.folderCaption))
             text += QStringLiteral(": ") + SystemFolders::HiddenFolderText;
-        return Fail(ExitCode::FolderNotSelectable, text);
+        return CliFailure::fail(ExitCode::FolderNotSelectable, text);
     }
     folderName = *name;
     return ExitCode::Success;
@@ -307,7 +287,8 @@ ExitCode CliRun::readFolder(const QString &folderName, CliRowSink &rows)
     QObject::disconnect(slowing);
     if (!read) {
         if (!m_options.quiet)
-            PrintLine(stderr, QStringLiteral("There are no emails in the Folder you selected."));
+            CliFailure::print(stderr,
+                              QStringLiteral("There are no emails in the Folder you selected."));
         return ExitCode::Success;
     }
     if (interruptRequested)
@@ -324,22 +305,22 @@ bool CliRun::refusedOverDailyLimit()
     const std::optional<qint64> estimate = m_download->estimate(*m_session);
     if (!estimate) {
         if (m_options.verbose && m_session->MaxRecord > 0)
-            PrintLine(stderr,
-                      QStringLiteral("the server did not say how much this run would "
-                                     "download: %1")
-                          .arg(FailureReason(*m_component)));
+            CliFailure::print(stderr,
+                              QStringLiteral("the server did not say how much this run would "
+                                             "download: %1")
+                                  .arg(FailureReason(*m_component)));
         return false;
     }
     const qint64 today = m_download->countedToday();
     if (m_options.verbose)
-        PrintLine(stderr,
-                  QStringLiteral("this run would download about %1; %2 were downloaded "
-                                 "from this account today")
-                      .arg(DailyDownloadCount::megabytes(*estimate),
-                           DailyDownloadCount::megabytes(today)));
+        CliFailure::print(stderr,
+                          QStringLiteral("this run would download about %1; %2 were downloaded "
+                                         "from this account today")
+                              .arg(DailyDownloadCount::megabytes(*estimate),
+                                   DailyDownloadCount::megabytes(today)));
     if (m_options.ignoreDailyLimit || !DailyDownloadCount::wouldPassLimit(today, *estimate))
         return false;
-    PrintLine(stderr, DailyDownloadCount::refusalText(today, *estimate));
+    CliFailure::print(stderr, DailyDownloadCount::refusalText(today, *estimate));
     return true;
 }
 
@@ -349,12 +330,12 @@ void CliRun::finishDownload()
     m_progress->countDownloads(nullptr);
     m_download->count();
     if (m_options.verbose)
-        PrintLine(stderr,
-                  QStringLiteral("this run downloaded %1")
-                      .arg(DailyDownloadCount::megabytes(m_download->bytesSoFar())));
+        CliFailure::print(stderr,
+                          QStringLiteral("this run downloaded %1")
+                              .arg(DailyDownloadCount::megabytes(m_download->bytesSoFar())));
     const QString notice = m_download->takeNotice();
     if (!notice.isEmpty() && !m_options.quiet)
-        PrintLine(stderr, QStringLiteral("note: %1").arg(notice));
+        CliFailure::print(stderr, QStringLiteral("note: %1").arg(notice));
 }
 
 // The progress line says so while it is shown; otherwise one line on standard error.
@@ -366,7 +347,7 @@ void CliRun::noteSlowing()
     if (m_slowingTold || m_options.quiet || ShowsProgress(m_options))
         return;
     m_slowingTold = true;
-    PrintLine(stderr, QStringLiteral("note: %1").arg(note));
+    CliFailure::print(stderr, QStringLiteral("note: %1").arg(note));
 }
 
 void CliRun::addRows(MailListing &message, CliRowSink &rows)
@@ -386,39 +367,16 @@ void CliRun::warnOnce(const QString &text)
         return;
     m_warned = true;
     m_progress->finish();
-    PrintLine(stderr, QStringLiteral("warning: %1").arg(text));
+    CliFailure::print(stderr, QStringLiteral("warning: %1").arg(text));
 }
 
 ExitCode CliRun::sessionFailure(const QString &folderName) const
 {
     if (interruptRequested)
         return ExitCode::Interrupted;
-    const QString reason = FailureReason(*m_component);
-    const QString host = ServerName(m_options);
-    switch (m_session->LastFailedStep()) {
-    case clsImapSession::FailedStep::Connection:
-        // The component's text already names the address and what went wrong there.
-        return Fail(ExitCode::ConnectionFailed,
-                    QStringLiteral("connection failed: %1").arg(reason));
-    case clsImapSession::FailedStep::Identification:
-        return Fail(ExitCode::ConnectionFailed,
-                    QStringLiteral("%1 gave no usable answer to the identification command: %2")
-                        .arg(host, reason));
-    case clsImapSession::FailedStep::SignIn:
-        return Fail(ExitCode::SignInFailed,
-                    QStringLiteral("sign-in as %1 failed: %2").arg(m_options.user, reason));
-    case clsImapSession::FailedStep::Mailbox:
-        return Fail(ExitCode::FolderNotSelectable,
-                    QStringLiteral("cannot select the folder \"%1\": %2")
-                        .arg(MailboxCaption(folderName), reason));
-    case clsImapSession::FailedStep::Listing:
-        return ListingFailed(host, reason);
-    case clsImapSession::FailedStep::Search:
-        return Fail(ExitCode::Usage, QStringLiteral("the search could not be run: %1").arg(reason));
-    case clsImapSession::FailedStep::None:
-        break;
-    }
-    return Fail(ExitCode::Failed, QStringLiteral("the session failed: %1").arg(reason));
+    return CliFailure::ofSession({m_session->LastFailedStep(), FailureReason(*m_component),
+                                  ServerName(m_options), m_options.user,
+                                  MailboxCaption(folderName)});
 }
 
 // Every line of the run's summary on standard error: why it stopped, and which messages gave
@@ -429,10 +387,10 @@ ExitCode CliRun::summaryOfRun() const
     const QString text = summary.text();
     if (!summary.hasGaps()) {
         if (!text.isEmpty() && !m_options.quiet)
-            PrintLine(stderr, QStringLiteral("note: %1").arg(text));
+            CliFailure::print(stderr, QStringLiteral("note: %1").arg(text));
         return ExitCode::Success;
     }
     for (const QString &line : text.split(u'\n'))
-        PrintLine(stderr, line);
+        CliFailure::print(stderr, line);
     return ExitCode::StoppedPartWay;
 }
