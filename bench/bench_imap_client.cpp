@@ -1,7 +1,8 @@
 // The baselines of the retrieval benchmark: a minimal IMAP client that signs in, selects one
 // mailbox and either fetches every message with one command (the bulk limit) or one message at a
 // time, waiting for each (the naive client), or times the server's search for one word (what a
-// narrowed run cannot go below). Blocking socket calls are fine here: no window.
+// narrowed run cannot go below) and prints the UIDs it matched. Blocking socket calls are fine
+// here: no window.
 //
 //   bench_imap_client bulk|naive HOST PORT CA_FILE USER MAILBOX [LIMIT]
 //   bench_imap_client search HOST PORT CA_FILE USER MAILBOX WORD
@@ -109,13 +110,14 @@ int MessageCount(const QByteArrayList &selectReply)
     return 0;
 }
 
-int SearchMatches(const QByteArrayList &searchReply)
+// The UIDs of the untagged SEARCH replies, in the server's order.
+QByteArrayList SearchMatches(const QByteArrayList &searchReply)
 {
-    int matches = 0;
+    QByteArrayList uids;
     for (const QByteArray &line : searchReply)
         if (line.startsWith("* SEARCH"))
-            matches += int(line.trimmed().count(' ')) - 1;
-    return matches;
+            uids += line.trimmed().split(' ').mid(2);
+    return uids;
 }
 
 bool IsKnownMode(const QString &mode, qsizetype argumentCount)
@@ -149,10 +151,10 @@ int main(int argc, char *argv[])
         if (arguments.at(1) == u"search") {
             QElapsedTimer searchTimer;
             searchTimer.start();
-            const int matches =
+            const QByteArrayList uids =
                 SearchMatches(imap.run("UID SEARCH TEXT " + Quoted(arguments.at(7))));
-            std::printf("matches=%d search_seconds=%.3f\n", matches,
-                        searchTimer.nsecsElapsed() / 1e9);
+            std::printf("matches=%lld search_seconds=%.3f uids=%s\n", qlonglong(uids.size()),
+                        searchTimer.nsecsElapsed() / 1e9, uids.join(',').constData());
             imap.run("LOGOUT");
             return 0;
         }

@@ -126,7 +126,11 @@ def planted(text):
 
 
 def file_name(number):
-    return f"{1600000000 + number}.M{number}P1.bench:2,S"
+    """Sorted by the leading time, so file order is UID order. The process number varies like a
+    real delivery's: with a fixed one, Dovecot's hash of the names (the part before the ':')
+    gave only about 1,000 values for 10,000 files, and each session's first look at the files
+    spent 0.3 to 0.9 s comparing names along the collision chains."""
+    return f"{1600000000 + number}.M{number}P{number * 7919 % 65521}.bench:2,S"
 
 
 def write_maildir(cur, count, seed=20220101):

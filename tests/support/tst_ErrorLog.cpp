@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <filesystem>
+
 namespace {
 const QByteArray Stars(52, '*');
 
@@ -87,6 +89,51 @@ private Q_SLOTS:
         QCOMPARE(lines.size(), 3);
         QVERIFY(lines.at(0).endsWith(" : \r"));
         QCOMPARE(lines.at(1), Stars + '\r');
+    }
+
+    // The log is kept open between entries: after the file was removed, renamed away or
+    // replaced, the next entry must land in the file now at the log's path.
+    void entryAfterTheLogWasMovedGoesToItsPath_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("removed") << "removed";
+        QTest::newRow("renamed away") << "renamed";
+        QTest::newRow("replaced by another file") << "replaced";
+    }
+    void entryAfterTheLogWasMovedGoesToItsPath()
+    {
+        QFETCH(QString, change);
+        QTemporaryDir folder;
+        SetProgramFolder(folder.path());
+        const std::filesystem::path log =
+            folder.filePath(QStringLiteral("errorlog.txt")).toStdString();
+        const std::filesystem::path aside =
+            folder.filePath(QStringLiteral("aside.txt")).toStdString();
+        AppendErrorLog(QStringLiteral("first"));
+
+        if (change == QLatin1String("removed")) {
+            std::filesystem::remove(log);
+        } else if (change == QLatin1String("renamed")) {
+            std::filesystem::rename(log, aside);
+        } else {
+            QFile other(QString::fromStdString(aside.string()));
+            QVERIFY(other.open(QIODevice::WriteOnly));
+            other.write("other\r\n");
+            other.close();
+            std::filesystem::rename(aside, log);
+        }
+        AppendErrorLog(QStringLiteral("second"));
+
+        const QByteArray atPath = readLog(folder.path());
+        QVERIFY(atPath.contains(" : second\r\n"));
+        QVERIFY(!atPath.contains(" : first"));
+        QCOMPARE(atPath.startsWith("other\r\n"), change == QLatin1String("replaced"));
+        if (change == QLatin1String("renamed")) {
+            QFile moved(QString::fromStdString(aside.string()));
+            QVERIFY(moved.open(QIODevice::ReadOnly));
+            const QByteArray movedText = moved.readAll();
+            QVERIFY(movedText.contains(" : first\r\n") && !movedText.contains(" : second"));
+        }
     }
 
     // A program folder the program cannot write to (an installed copy's) sends the log to the
