@@ -37,6 +37,12 @@ public:
     // Sends one command line (the tag is added) and returns the reply lines up to and including
     // the tagged completion, joined with CR LF; empty when nothing usable came back.
     QString SendRawLine(const QString &commandLine);
+    // Has `commandLine` (the identification) sent with the next SignIn or SignInWith, in the same
+    // flight, ahead of the sign-in command; a connection kept signed in that heard it already
+    // answers it from then. 0 (with FailureText) when it is not one command line.
+    int SendWithSignIn(const QString &commandLine);
+    // The last sign-in failed because the line sent with it got no answer (not the sign-in).
+    bool LineWithSignInFailed() const;
     int SignIn(const QString &user, const QString &password);
     // Signs in as the credentials say (an app password, or an OAuth token asked for afresh at
     // every sign-in and reconnect); they must outlive the connection.

@@ -65,6 +65,12 @@ bool MailMessageSource::ensureList(FetchFailure &failure, qint64 firstWanted)
     const ImapReply reply = early && early->end != ImapReply::End::ConnectionLost
         ? *early
         : m_channel.runResuming(narrowed ? *m_search : all);
+    return takeList(reply, failure);
+}
+
+bool MailMessageSource::takeList(const ImapReply &reply, FetchFailure &failure)
+{
+    const QString mailbox = m_channel.selectedMailbox();
     const std::optional<QList<quint32>> uids =
         reply.isOk() ? MessageList::searchResult(reply) : std::nullopt;
     if (!uids) {
@@ -243,12 +249,65 @@ std::optional<MailMessage> MailMessageSource::readFetched(const FetchedMessage &
     return fetchWhole(number, false, reconnects, failure);
 }
 
+// With nothing held and the whole mailbox wanted, the sizes come in the same flight as the list:
+// a sequence-range FETCH that names the UIDs, so the estimate costs no round trip of its own.
+// nullopt when that does not apply or the connection dropped (the usual way then resumes).
+std::optional<ImapReply> MailMessageSource::listWithSizes(int first, int last,
+                                                          FetchFailure &failure)
+{
+    const qint64 top = std::min<qint64>(last, m_channel.messageCount());
+    if (count() || (m_search && m_searchMailbox == m_channel.selectedMailbox()) || m_localCopy
+        || m_memory->count() > 0 || first < 1 || first > top || m_channel.hasStarted())
+        return std::nullopt;
+    ImapCommand all("UID SEARCH");
+    all.arg("ALL");
+    ImapCommand sizes("FETCH");
+    sizes.arg(QByteArray::number(first) + ':' + QByteArray::number(top)).arg("(UID RFC822.SIZE)");
+    if (!m_channel.start(all))
+        return std::nullopt;
+    const bool sizesStarted = m_channel.start(sizes);
+    const ImapReply listed = m_channel.awaitStarted();
+    const std::optional<ImapReply> sized =
+        sizesStarted ? std::optional(m_channel.awaitStarted()) : std::nullopt;
+    if (listed.end == ImapReply::End::ConnectionLost || !takeList(listed, failure))
+        return std::nullopt;
+    if (!sized || sized->end == ImapReply::End::ConnectionLost)
+        return std::nullopt;
+    return sized;
+}
+
+// The bytes of the FETCH replies' RFC822.SIZE for positions first..last of the list.
+qint64 MailMessageSource::sizesIn(const ImapReply &reply, int first, int last) const
+{
+    qint64 bytes = 0;
+    for (const ImapResponse &response : reply.untagged) {
+        const std::optional<ImapValue> uid = response.fetchItem("UID");
+        const std::optional<ImapValue> size = response.fetchItem("RFC822.SIZE");
+        if (response.name != "FETCH" || !uid || !size)
+            continue;
+        const std::optional<qint64> position =
+            m_list.positionOf(quint32(uid->toNumber().value_or(0)));
+        if (position && *position >= first && *position <= last)
+            bytes += size->toNumber().value_or(0);
+    }
+    return bytes;
+}
+
 // From RFC822.SIZE, the size of each whole message: an upper bound, since a run fetches only
 // the text sections of most messages.
 std::optional<qint64> MailMessageSource::estimate(int first, int last, FetchFailure &failure)
 {
-    if (!ensureList(failure))
+    const std::optional<ImapReply> early = listWithSizes(first, last, failure);
+    if (!failure.isNone() || !ensureList(failure))
+        return std::nullopt; // a refused list is not asked for again
+    if (early && !early->isOk()) {
+        failure = FetchFailure::fromReply(*early);
         return std::nullopt;
+    }
+    if (early) {
+        m_channel.noteSelectionCurrent();
+        return sizesIn(*early, first, last);
+    }
     QList<qint64> positions;
     for (qint64 position = std::max(1, first); position <= std::min<qint64>(last, m_list.size());
          ++position) {
@@ -264,11 +323,7 @@ std::optional<qint64> MailMessageSource::estimate(int first, int last, FetchFail
             failure = FetchFailure::fromReply(reply);
             return std::nullopt;
         }
-        for (const ImapResponse &response : reply.untagged) {
-            const std::optional<ImapValue> size = response.fetchItem("RFC822.SIZE");
-            if (response.name == "FETCH" && size)
-                bytes += size->toNumber().value_or(0);
-        }
+        bytes += sizesIn(reply, first, last);
     }
     // Asking for sizes changes nothing the list rests on: the run that follows keeps the
     // selection instead of examining and listing the mailbox again.

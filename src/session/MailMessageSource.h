@@ -56,6 +56,9 @@ public:
 private:
     bool ensureList(FetchFailure &failure, qint64 firstWanted = 0);
     std::optional<ImapReply> listWithFirstWindow(const ImapCommand &search, qint64 first);
+    bool takeList(const ImapReply &reply, FetchFailure &failure);
+    std::optional<ImapReply> listWithSizes(int first, int last, FetchFailure &failure);
+    qint64 sizesIn(const ImapReply &reply, int first, int last) const;
     MessageKey keyAt(qint64 position) const;
     bool isHeld(qint64 position);
     std::optional<FetchedMessage> findKept(qint64 position);

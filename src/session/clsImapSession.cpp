@@ -159,17 +159,19 @@ bool clsImapSession::Connect()
         GetLastError();
         return false;
     }
-    if (eventComponent().SendRawLine(QStringLiteral("ID (\"GUID\" \"1\")")).isEmpty()) {
-        d->failedStep = FailedStep::Identification;
-        GetLastError();
-        return false;
-    }
+    // The identification rides with the sign-in: one round trip for both.
+    eventComponent().SendWithSignIn(QStringLiteral("ID (\"GUID\" \"1\")"));
     d->lastStatus = Credentials ? eventComponent().SignInWith(Credentials)
                                 : eventComponent().SignIn(Username, Password);
     if (d->lastStatus == 1)
         return true;
     // A connection that drops during sign-in says nothing about the password.
-    d->failedStep = eventComponent().ServerAnswered() ? FailedStep::SignIn : FailedStep::Connection;
+    if (eventComponent().LineWithSignInFailed())
+        d->failedStep = FailedStep::Identification;
+    else if (eventComponent().ServerAnswered())
+        d->failedStep = FailedStep::SignIn;
+    else
+        d->failedStep = FailedStep::Connection;
     GetLastError();
     return false;
 }

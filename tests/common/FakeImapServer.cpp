@@ -274,9 +274,7 @@ QList<QByteArray> FakeImapServer::sizeExchange(int tag, const Messages &messages
 {
     const QByteArray tagText = 'a' + QByteArray::number(tag);
     QList<QByteArray> steps {
-        "C: " + tagText + " UID FETCH 1"
-        + (messages.size() > 1 ? ':' + QByteArray::number(messages.size()) : QByteArray())
-        + " (RFC822.SIZE)"};
+        "C: " + tagText + " FETCH 1:" + QByteArray::number(messages.size()) + " (UID RFC822.SIZE)"};
     for (const auto &[number, raw] : messages)
         steps.append("S: * " + QByteArray::number(number) + " FETCH (UID "
                      + QByteArray::number(number) + " RFC822.SIZE " + QByteArray::number(raw.size())

@@ -157,19 +157,43 @@ void ImapChannel::settleStarted()
     while (!m_started.isEmpty() && awaitStarted().end != ImapReply::End::Refused) { }
 }
 
+ImapReply ImapChannel::notOpenReply() const
+{
+    const ImapReply::End why = m_connection.closedBecause();
+    if (why == ImapReply::End::ConnectionLost)
+        return ImapReply::ended(why, m_connection.closedReason());
+    return ImapReply::ended(ImapReply::End::NotConnected,
+                            QStringLiteral("not connected to the server"));
+}
+
 ImapReply ImapChannel::send(const ImapCommand &command)
 {
     settleStarted();
-    if (!m_connection.isOpen()) {
-        const ImapReply::End why = m_connection.closedBecause();
-        if (why == ImapReply::End::ConnectionLost)
-            return ImapReply::ended(why, m_connection.closedReason());
-        return ImapReply::ended(ImapReply::End::NotConnected,
-                                QStringLiteral("not connected to the server"));
-    }
+    if (!m_connection.isOpen())
+        return notOpenReply();
     m_connection.send(command);
     m_selectionUntouched = false;
     return wait();
+}
+
+// Every command goes out before the first reply is waited for; the server answers them in order
+// and each reply is taken in turn. A command the connection could not carry (it dropped on the
+// way) gets the reason it was not sent.
+QList<ImapReply> ImapChannel::runInOneFlight(const QList<ImapCommand> &commands)
+{
+    settleStarted();
+    qsizetype sent = 0;
+    for (const ImapCommand &command : commands) {
+        if (!m_connection.isOpen() || !m_connection.canSendMore())
+            break;
+        m_connection.send(command);
+        ++sent;
+    }
+    m_selectionUntouched = false;
+    QList<ImapReply> replies;
+    for (qsizetype i = 0; i < commands.size(); ++i)
+        replies.append(i < sent ? wait() : notOpenReply());
+    return replies;
 }
 
 ImapReply ImapChannel::run(const ImapCommand &command)
@@ -314,9 +338,23 @@ ImapReply ImapChannel::reconnect()
 
 // Signs in, then switches compression on where the server offers it: mail text shrinks to a
 // third or less on the wire. A refusal of compression leaves the connection as it was.
-ImapReply ImapChannel::signInOnce(const ImapSignIn &signIn)
+// `linesFirst` neither change what the stream carries nor depend on the sign-in: they share its
+// flight, and one of them that gets no answer stops the sign-in from counting.
+ImapReply ImapChannel::signInOnce(const ImapSignIn &signIn, const QByteArrayList &linesFirst)
 {
-    const ImapReply reply = send(signInCommand(signIn, m_greeting));
+    QList<ImapCommand> flight;
+    for (const QByteArray &line : linesFirst)
+        flight.append(ImapCommand::rawLine(line));
+    flight.append(signInCommand(signIn, m_greeting));
+    const QList<ImapReply> replies = runInOneFlight(flight);
+    for (qsizetype i = 0; i < linesFirst.size(); ++i) {
+        if (replies.at(i).end != ImapReply::End::Completed) {
+            m_lineBeforeSignInFailed = true;
+            return replies.at(i);
+        }
+        m_linesBeforeSignIn.append({linesFirst.at(i), replies.at(i)});
+    }
+    const ImapReply &reply = replies.last();
     if (reply.isOk())
         m_capabilities += capabilitiesIn(reply);
     if (reply.isOk() && offersCompression(reply))
@@ -324,13 +362,44 @@ ImapReply ImapChannel::signInOnce(const ImapSignIn &signIn)
     return reply;
 }
 
-ImapReply ImapChannel::signIn(std::shared_ptr<ImapCredentials> credentials)
+// A kept connection answers the lines it heard before from what the server said then.
+ImapReply ImapChannel::runLinesOnKeptConnection(const QByteArrayList &lines)
 {
+    ImapReply reply = completedOk();
+    for (const QByteArray &line : lines) {
+        reply = runRawLine(line);
+        if (reply.end != ImapReply::End::Completed) {
+            m_lineBeforeSignInFailed = true;
+            return reply;
+        }
+    }
+    return reply;
+}
+
+QByteArrayList ImapChannel::unansweredLines(const QByteArrayList &lines) const
+{
+    QByteArrayList unanswered;
+    for (const QByteArray &line : lines) {
+        const bool answered = std::any_of(m_linesBeforeSignIn.cbegin(), m_linesBeforeSignIn.cend(),
+                                          [&line](const auto &kept) { return kept.first == line; });
+        if (!answered)
+            unanswered.append(line);
+    }
+    return unanswered;
+}
+
+ImapReply ImapChannel::signIn(std::shared_ptr<ImapCredentials> credentials,
+                              const QByteArrayList &linesFirst)
+{
+    m_lineBeforeSignInFailed = false;
     QString problem;
     const std::optional<ImapSignIn> signIn = credentials->signIn(&problem);
     if (!signIn)
         return ImapReply::ended(ImapReply::End::Refused, problem);
     if (m_reusable && *m_reusable == *signIn) {
+        if (const ImapReply lines = runLinesOnKeptConnection(linesFirst);
+            lines.end != ImapReply::End::Completed)
+            return lines;
         m_credentials = std::move(credentials);
         m_signedInAs = std::exchange(m_reusable, std::nullopt);
         m_selected = std::exchange(m_reusableSelection, std::nullopt);
@@ -343,7 +412,7 @@ ImapReply ImapChannel::signIn(std::shared_ptr<ImapCredentials> credentials)
         if (!connected.isOk())
             return connected;
     }
-    const ImapReply reply = signInOnce(*signIn);
+    const ImapReply reply = signInOnce(*signIn, unansweredLines(linesFirst));
     if (reply.isOk()) {
         m_credentials = std::move(credentials);
         m_signedInAs = signIn;
