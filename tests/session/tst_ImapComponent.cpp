@@ -72,6 +72,9 @@ private Q_SLOTS:
     void cleanup();
 
     void signsInAndFetches();
+    void identificationGoesWithTheSignIn();
+    void estimateAsksSizesWithTheList_data();
+    void estimateAsksSizesWithTheList();
     void identificationReplies_data();
     void identificationReplies();
     void refusesUnsafeRawLines();
@@ -172,6 +175,60 @@ void tst_ImapComponent::signsInAndFetches()
         QCOMPARE(fetched->subject, QStringLiteral("Message %1").arg(number));
         QCOMPARE(fetched->fromAddress, QStringLiteral("ann@example.test"));
         QVERIFY(client().FailureText().isEmpty());
+    }
+    QVERIFY(m_server->isAllScenarioDone());
+    QCOMPARE(m_server->mismatches(), QStringList());
+}
+
+void tst_ImapComponent::identificationGoesWithTheSignIn()
+{
+    // The server reads both lines before it answers either.
+    m_server->addScenario({"S: * OK ready", "C: a1 ID (\"GUID\" \"1\")", "C: a2 LOGIN user secret",
+                           "S: * ID NIL", "S: a1 OK ID completed", "S: a2 OK Logged in"});
+    QCOMPARE(client().OpenHost(QStringLiteral("imap.gmail.com")), 1);
+    QCOMPARE(client().SendWithSignIn(QStringLiteral("ID (\"GUID\" \"1\")")), 1);
+    QCOMPARE(client().SignIn(QStringLiteral("user"), QStringLiteral("secret")), 1);
+    QVERIFY(!client().LineWithSignInFailed());
+    QVERIFY(m_server->isAllScenarioDone());
+    QCOMPARE(m_server->mismatches(), QStringList());
+}
+
+void tst_ImapComponent::estimateAsksSizesWithTheList_data()
+{
+    QTest::addColumn<QByteArray>("listEnd");
+    QTest::addColumn<QByteArray>("sizesEnd");
+    QTest::addColumn<QString>("failure"); // empty: the estimate is the two messages' sizes
+
+    QTest::newRow("both answered") << QByteArray("a4 OK Search completed.")
+                                   << QByteArray("a5 OK Fetch completed.") << QString();
+    QTest::newRow("list refused: no estimate, and no list asked for again")
+        << QByteArray("a4 NO Search failed") << QByteArray("a5 OK Fetch completed.")
+        << QStringLiteral("UID SEARCH failed, server replied: NO Search failed");
+    QTest::newRow("sizes refused")
+        << QByteArray("a4 OK Search completed.") << QByteArray("a5 NO Fetch failed")
+        << QStringLiteral("FETCH failed, server replied: NO Fetch failed");
+}
+
+void tst_ImapComponent::estimateAsksSizesWithTheList()
+{
+    QFETCH(QByteArray, listEnd);
+    QFETCH(QByteArray, sizesEnd);
+    QFETCH(QString, failure);
+    const Script list = FakeImapServer::uidListExchange(4, 2);
+    Script sizes = FakeImapServer::sizeExchange(5, messages(1, 2));
+    sizes.last() = "S: " + sizesEnd;
+    // Both requests reach the server before it answers either.
+    m_server->addScenario(FakeImapServer::signedInOpening(2)
+                          + Script {list.first(), sizes.first(), list.at(1), "S: " + listEnd}
+                          + sizes.mid(1));
+    connectAndSignIn(2);
+
+    const std::optional<qint64> estimate = client().EstimateDownload(1, 2);
+    if (failure.isEmpty()) {
+        QCOMPARE(estimate, std::optional<qint64>(message(1).size() + message(2).size()));
+    } else {
+        QCOMPARE(estimate, std::nullopt);
+        QCOMPARE(client().FailureText(), failure);
     }
     QVERIFY(m_server->isAllScenarioDone());
     QCOMPARE(m_server->mismatches(), QStringList());
