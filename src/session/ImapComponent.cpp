@@ -283,6 +283,14 @@ int ImapComponent::OpenMailbox(const QString &mailbox, bool afterItsCount)
     });
 }
 
+int ImapComponent::CountMailbox(const QString &mailbox)
+{
+    return operate(0, [&mailbox](Private &state) {
+        state.messages.selecting(mailbox);
+        return state.note(state.messages.selectForCount(mailbox)) ? 1 : 0;
+    });
+}
+
 int ImapComponent::NarrowTo(const QString &search)
 {
     return operate(0, [&search](Private &state) {

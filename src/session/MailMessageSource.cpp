@@ -40,8 +40,57 @@ bool MailMessageSource::narrow(const QString &mailbox, const std::optional<ImapC
     m_searchMailbox = mailbox;
     m_search = search;
     m_listSelection = 0;
+    m_sizesSelection = 0;
     m_list.clear();
     return !search || !m_channel.hasSelection() || ensureList(failure);
+}
+
+ImapReply MailMessageSource::selectForCount(const QString &mailbox)
+{
+    m_sizesSelection = 0;
+    m_sizesAhead.clear();
+    if ((m_search && m_searchMailbox == mailbox) || m_localCopy || m_memory->count() > 0)
+        return m_channel.select(mailbox);
+    ImapCommand all("UID SEARCH");
+    all.arg("ALL");
+    ImapCommand sizes("FETCH");
+    sizes.arg("1:*").arg("(UID RFC822.SIZE)");
+    QList<ImapReply> behind;
+    const ImapReply reply = m_channel.select(mailbox, false, {all, sizes}, behind);
+    FetchFailure failure; // a list refused here is asked for again when it is needed
+    if (!reply.isOk() || behind.size() != 2 || !takeList(behind.at(0), failure)
+        || !behind.at(1).isOk())
+        return reply;
+    m_sizesAhead.fill(-1, m_list.size());
+    for (const ImapResponse &response : behind.at(1).untagged) {
+        const std::optional<ImapValue> uid = response.fetchItem("UID");
+        const std::optional<ImapValue> size = response.fetchItem("RFC822.SIZE");
+        const std::optional<qint64> position = response.name == "FETCH" && uid && size
+            ? m_list.positionOf(quint32(uid->toNumber().value_or(0)))
+            : std::nullopt;
+        if (position)
+            m_sizesAhead[*position - 1] = size->toNumber().value_or(0);
+    }
+    m_sizesSelection = m_channel.selection();
+    return reply;
+}
+
+// What the count's flight said of positions first..last, leaving out what is held; nullopt when
+// it brought nothing for this list or left a message out.
+std::optional<qint64> MailMessageSource::sizesAheadOf(int first, int last)
+{
+    if (m_sizesSelection == 0 || m_sizesSelection != m_channel.selection() || !count())
+        return std::nullopt;
+    qint64 bytes = 0;
+    for (qint64 position = std::max(1, first); position <= std::min<qint64>(last, m_list.size());
+         ++position) {
+        const qint64 size = m_sizesAhead.value(position - 1, -1);
+        if (size < 0)
+            return std::nullopt;
+        if (!isHeld(position))
+            bytes += size;
+    }
+    return bytes;
 }
 
 std::optional<int> MailMessageSource::count() const
@@ -249,33 +298,6 @@ std::optional<MailMessage> MailMessageSource::readFetched(const FetchedMessage &
     return fetchWhole(number, false, reconnects, failure);
 }
 
-// With nothing held and the whole mailbox wanted, the sizes come in the same flight as the list:
-// a sequence-range FETCH that names the UIDs, so the estimate costs no round trip of its own.
-// nullopt when that does not apply or the connection dropped (the usual way then resumes).
-std::optional<ImapReply> MailMessageSource::listWithSizes(int first, int last,
-                                                          FetchFailure &failure)
-{
-    const qint64 top = std::min<qint64>(last, m_channel.messageCount());
-    if (count() || (m_search && m_searchMailbox == m_channel.selectedMailbox()) || m_localCopy
-        || m_memory->count() > 0 || first < 1 || first > top || m_channel.hasStarted())
-        return std::nullopt;
-    ImapCommand all("UID SEARCH");
-    all.arg("ALL");
-    ImapCommand sizes("FETCH");
-    sizes.arg(QByteArray::number(first) + ':' + QByteArray::number(top)).arg("(UID RFC822.SIZE)");
-    if (!m_channel.start(all))
-        return std::nullopt;
-    const bool sizesStarted = m_channel.start(sizes);
-    const ImapReply listed = m_channel.awaitStarted();
-    const std::optional<ImapReply> sized =
-        sizesStarted ? std::optional(m_channel.awaitStarted()) : std::nullopt;
-    if (listed.end == ImapReply::End::ConnectionLost || !takeList(listed, failure))
-        return std::nullopt;
-    if (!sized || sized->end == ImapReply::End::ConnectionLost)
-        return std::nullopt;
-    return sized;
-}
-
 // The bytes of the FETCH replies' RFC822.SIZE for positions first..last of the list.
 qint64 MailMessageSource::sizesIn(const ImapReply &reply, int first, int last) const
 {
@@ -297,17 +319,12 @@ qint64 MailMessageSource::sizesIn(const ImapReply &reply, int first, int last) c
 // the text sections of most messages.
 std::optional<qint64> MailMessageSource::estimate(int first, int last, FetchFailure &failure)
 {
-    const std::optional<ImapReply> early = listWithSizes(first, last, failure);
-    if (!failure.isNone() || !ensureList(failure))
-        return std::nullopt; // a refused list is not asked for again
-    if (early && !early->isOk()) {
-        failure = FetchFailure::fromReply(*early);
-        return std::nullopt;
-    }
-    if (early) {
+    if (const std::optional<qint64> ahead = sizesAheadOf(first, last)) {
         m_channel.noteSelectionCurrent();
-        return sizesIn(*early, first, last);
+        return ahead;
     }
+    if (!ensureList(failure))
+        return std::nullopt;
     QList<qint64> positions;
     for (qint64 position = std::max(1, first); position <= std::min<qint64>(last, m_list.size());
          ++position) {

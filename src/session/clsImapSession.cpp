@@ -188,7 +188,7 @@ int clsImapSession::GetTotalMessage(const QString &FolderName)
     const auto self = shared_from_this();
     d->failedStep = FailedStep::None;
     d->countedFolder.reset();
-    d->lastStatus = pointEventsAtLentComponent().OpenMailbox(FolderName);
+    d->lastStatus = pointEventsAtLentComponent().CountMailbox(FolderName);
     if (d->lastStatus != 1) {
         d->failedStep = FailedStep::Mailbox;
         GetLastError();

@@ -73,8 +73,8 @@ private Q_SLOTS:
 
     void signsInAndFetches();
     void identificationGoesWithTheSignIn();
-    void estimateAsksSizesWithTheList_data();
-    void estimateAsksSizesWithTheList();
+    void countBringsListAndSizes_data();
+    void countBringsListAndSizes();
     void identificationReplies_data();
     void identificationReplies();
     void refusesUnsafeRawLines();
@@ -193,41 +193,44 @@ void tst_ImapComponent::identificationGoesWithTheSignIn()
     QCOMPARE(m_server->mismatches(), QStringList());
 }
 
-void tst_ImapComponent::estimateAsksSizesWithTheList_data()
+void tst_ImapComponent::countBringsListAndSizes_data()
 {
-    QTest::addColumn<QByteArray>("listEnd");
-    QTest::addColumn<QByteArray>("sizesEnd");
-    QTest::addColumn<QString>("failure"); // empty: the estimate is the two messages' sizes
+    QTest::addColumn<QByteArray>("examineEnd");
+    QTest::addColumn<QString>("failure"); // empty: counted, and the estimate asks nothing more
 
-    QTest::newRow("both answered") << QByteArray("a4 OK Search completed.")
-                                   << QByteArray("a5 OK Fetch completed.") << QString();
-    QTest::newRow("list refused: no estimate, and no list asked for again")
-        << QByteArray("a4 NO Search failed") << QByteArray("a5 OK Fetch completed.")
-        << QStringLiteral("UID SEARCH failed, server replied: NO Search failed");
-    QTest::newRow("sizes refused")
-        << QByteArray("a4 OK Search completed.") << QByteArray("a5 NO Fetch failed")
-        << QStringLiteral("FETCH failed, server replied: NO Fetch failed");
+    QTest::newRow("selected") << QByteArray("a3 OK [READ-ONLY] Examine completed") << QString();
+    // What follows a refused selection is refused too, and goes unheard.
+    QTest::newRow("selection refused")
+        << QByteArray("a3 NO Mailbox doesn't exist: INBOX")
+        << QStringLiteral("EXAMINE failed, server replied: NO Mailbox doesn't exist: INBOX");
 }
 
-void tst_ImapComponent::estimateAsksSizesWithTheList()
+void tst_ImapComponent::countBringsListAndSizes()
 {
-    QFETCH(QByteArray, listEnd);
-    QFETCH(QByteArray, sizesEnd);
+    QFETCH(QByteArray, examineEnd);
     QFETCH(QString, failure);
+    const Script opening = FakeImapServer::signedInOpening(2);
     const Script list = FakeImapServer::uidListExchange(4, 2);
-    Script sizes = FakeImapServer::sizeExchange(5, messages(1, 2));
-    sizes.last() = "S: " + sizesEnd;
-    // Both requests reach the server before it answers either.
-    m_server->addScenario(FakeImapServer::signedInOpening(2)
-                          + Script {list.first(), sizes.first(), list.at(1), "S: " + listEnd}
-                          + sizes.mid(1));
-    connectAndSignIn(2);
+    const Script sizes = FakeImapServer::sizeExchange(5, messages(1, 2));
+    // The three requests reach the server before it answers any.
+    Script script = opening.mid(0, 7) + Script {list.first(), sizes.first()};
+    if (failure.isEmpty())
+        script += opening.mid(7, 3) + Script {"S: " + examineEnd} + list.mid(1) + sizes.mid(1);
+    else
+        script += Script {"S: " + examineEnd, "S: a4 BAD No mailbox selected.",
+                          "S: a5 BAD No mailbox selected."};
+    m_server->addScenario(script);
+    QCOMPARE(client().OpenHost(QStringLiteral("imap.gmail.com")), 1);
+    QCOMPARE(client().SendWithSignIn(QStringLiteral("ID (\"GUID\" \"1\")")), 1);
+    QCOMPARE(client().SignIn(QStringLiteral("user"), QStringLiteral("secret")), 1);
 
-    const std::optional<qint64> estimate = client().EstimateDownload(1, 2);
     if (failure.isEmpty()) {
-        QCOMPARE(estimate, std::optional<qint64>(message(1).size() + message(2).size()));
+        QCOMPARE(client().CountMailbox(QString()), 1);
+        QCOMPARE(client().MessageCount(), 2);
+        QCOMPARE(client().EstimateDownload(1, 2),
+                 std::optional<qint64>(message(1).size() + message(2).size()));
     } else {
-        QCOMPARE(estimate, std::nullopt);
+        QCOMPARE(client().CountMailbox(QString()), 0);
         QCOMPARE(client().FailureText(), failure);
     }
     QVERIFY(m_server->isAllScenarioDone());

@@ -422,6 +422,14 @@ ImapReply ImapChannel::signIn(std::shared_ptr<ImapCredentials> credentials,
 
 ImapReply ImapChannel::select(const QString &mailbox, bool mayReuse)
 {
+    QList<ImapReply> none;
+    return select(mailbox, mayReuse, {}, none);
+}
+
+ImapReply ImapChannel::select(const QString &mailbox, bool mayReuse,
+                              const QList<ImapCommand> &behind, QList<ImapReply> &replies)
+{
+    replies.clear();
     // A kept connection still has it selected: the count and the run that follows it share one
     // selection, and what was learnt of the mailbox in between stays valid.
     // Only when nothing was sent since that selection: a later one re-counts.
@@ -437,7 +445,15 @@ ImapReply ImapChannel::select(const QString &mailbox, bool mayReuse)
     m_selected.reset();
     m_messageCount = 0;
     m_uidValidity = 0;
-    const ImapReply reply = runResuming(examineCommand(mailbox));
+    ImapReply reply;
+    if (!behind.isEmpty()) {
+        replies = runInOneFlight(QList<ImapCommand> {examineCommand(mailbox)} + behind);
+        reply = replies.takeFirst();
+    }
+    if (behind.isEmpty() || reply.end == ImapReply::End::ConnectionLost) {
+        replies.clear();
+        reply = runResuming(examineCommand(mailbox));
+    }
     if (reply.isOk())
         m_selected = mailbox;
     else

@@ -76,6 +76,12 @@ public:
     // `mayReuse`: the caller counted this mailbox on this connection just before (signing in
     // again between), so an untouched selection stands in for a new one, once.
     ImapReply select(const QString &mailbox, bool mayReuse = false);
+    // As select, with `behind` sent in the same flight right after the EXAMINE: they run on the
+    // new selection, or are refused without one. Their replies go to `replies`, which stays empty
+    // when the selection was reused or the connection dropped (the selection is then made again
+    // on its own).
+    ImapReply select(const QString &mailbox, bool mayReuse, const QList<ImapCommand> &behind,
+                     QList<ImapReply> &replies);
     bool hasSelection() const { return m_selected.has_value(); }
     int messageCount() const { return m_messageCount; }
     // The selected mailbox's name and UIDVALIDITY (0 when the server named none).
