@@ -1,11 +1,10 @@
 #include "ImapChannel.h"
 
+#include "ImapCapabilities.h"
 #include "ImapCommand.h"
 #include "ImapWait.h"
+#include "ReconnectPause.h"
 #include "XOAuth2.h"
-
-#include <QEventLoop>
-#include <QTimer>
 
 #include <algorithm>
 #include <climits>
@@ -13,8 +12,6 @@
 namespace {
 
 constexpr int defaultTimeoutMs = 60 * 1000;
-// How often a pause before reconnecting asks whether the user wants to stop.
-constexpr int stopCheckMs = 50;
 
 ImapCommand signInCommand(const ImapSignIn &signIn, const ImapReply &greeting)
 {
@@ -30,29 +27,6 @@ ImapCommand examineCommand(const QString &mailbox)
     ImapCommand command("EXAMINE");
     command.mailbox(mailbox);
     return command;
-}
-
-// The capabilities a reply lists, in its completion's code or in CAPABILITY lines; upper case.
-QByteArrayList capabilitiesIn(const ImapReply &reply)
-{
-    QByteArrayList found;
-    const auto add = [&found](const QByteArray &text) {
-        const QByteArrayList words = text.toUpper().simplified().split(' ');
-        if (!words.isEmpty() && words.first() == "CAPABILITY")
-            found += words.mid(1);
-    };
-    add(reply.completion.code);
-    for (const ImapResponse &response : reply.untagged) {
-        add(response.code);
-        if (response.name == "CAPABILITY")
-            add(response.raw.mid(2));
-    }
-    return found;
-}
-
-bool offersCompression(const ImapReply &reply)
-{
-    return capabilitiesIn(reply).contains("COMPRESS=DEFLATE");
 }
 
 ImapReply completedOk()
@@ -102,7 +76,7 @@ ImapReply ImapChannel::connectToServer()
         return ImapReply::ended(ImapReply::End::NotConnected, problem);
     m_connection.open(*address);
     m_greeting = wait();
-    m_capabilities = capabilitiesIn(m_greeting);
+    m_capabilities = ImapCapabilities::in(m_greeting);
     return m_greeting;
 }
 
@@ -255,27 +229,8 @@ bool ImapChannel::pauseBeforeReconnect(int attempt)
     const int pause = m_pausesMs.isEmpty()
         ? 0
         : m_pausesMs.at(std::min<qsizetype>(attempt, m_pausesMs.size()) - 1);
-    const auto stopWanted = [this] { return m_hooks.abortRequested && m_hooks.abortRequested(); };
-    if (stopWanted())
-        return false;
-    if (pause <= 0)
-        return true;
-    QEventLoop loop;
-    bool stopped = false;
-    QTimer end;
-    end.setSingleShot(true);
-    QObject::connect(&end, &QTimer::timeout, &loop, &QEventLoop::quit);
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (stopWanted()) {
-            stopped = true;
-            loop.quit();
-        }
-    });
-    end.start(pause);
-    check.start(std::min(pause, stopCheckMs));
-    loop.exec();
-    return !stopped;
+    return ReconnectPause::sit(
+        pause, [this] { return m_hooks.abortRequested && m_hooks.abortRequested(); });
 }
 
 ImapReply ImapChannel::runRawLine(const QByteArray &line)
@@ -356,8 +311,8 @@ ImapReply ImapChannel::signInOnce(const ImapSignIn &signIn, const QByteArrayList
     }
     const ImapReply &reply = replies.last();
     if (reply.isOk())
-        m_capabilities += capabilitiesIn(reply);
-    if (reply.isOk() && offersCompression(reply))
+        m_capabilities += ImapCapabilities::in(reply);
+    if (reply.isOk() && ImapCapabilities::offerCompression(reply))
         send(ImapCommand("COMPRESS").arg("DEFLATE"));
     return reply;
 }
