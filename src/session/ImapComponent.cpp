@@ -283,11 +283,11 @@ int ImapComponent::OpenMailbox(const QString &mailbox, bool afterItsCount)
     });
 }
 
-int ImapComponent::CountMailbox(const QString &mailbox)
+int ImapComponent::CountMailbox(const QString &mailbox, bool searchFollows)
 {
-    return operate(0, [&mailbox](Private &state) {
+    return operate(0, [&mailbox, searchFollows](Private &state) {
         state.messages.selecting(mailbox);
-        return state.note(state.messages.selectForCount(mailbox)) ? 1 : 0;
+        return state.note(state.messages.selectForCount(mailbox, !searchFollows)) ? 1 : 0;
     });
 }
 

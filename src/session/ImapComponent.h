@@ -51,8 +51,9 @@ public:
     // same mailbox on a kept connection passes `afterItsCount` to reuse that selection.
     int OpenMailbox(const QString &mailbox, bool afterItsCount = false);
     // As OpenMailbox for a count that a run's estimate follows: with nothing held and the whole
-    // mailbox wanted, its list and every message's size come in the same flight as the selection.
-    int CountMailbox(const QString &mailbox);
+    // mailbox wanted (no `searchFollows`), its list and every message's size come in the same
+    // flight as the selection.
+    int CountMailbox(const QString &mailbox, bool searchFollows);
     // The messages of the selected mailbox, or of the matches once narrowed.
     int MessageCount() const;
     // Narrows the selected mailbox to what `search` (Gmail's search syntax) finds there, until

@@ -45,11 +45,12 @@ bool MailMessageSource::narrow(const QString &mailbox, const std::optional<ImapC
     return !search || !m_channel.hasSelection() || ensureList(failure);
 }
 
-ImapReply MailMessageSource::selectForCount(const QString &mailbox)
+ImapReply MailMessageSource::selectForCount(const QString &mailbox, bool wholeMailbox)
 {
     m_sizesSelection = 0;
     m_sizesAhead.clear();
-    if ((m_search && m_searchMailbox == mailbox) || m_localCopy || m_memory->count() > 0)
+    if (!wholeMailbox || (m_search && m_searchMailbox == mailbox) || m_localCopy
+        || m_memory->count() > 0)
         return m_channel.select(mailbox);
     ImapCommand all("UID SEARCH");
     all.arg("ALL");

@@ -45,10 +45,10 @@ public:
         if (m_search && m_searchMailbox != mailbox)
             m_search.reset();
     }
-    // Selects `mailbox` for a count. A count of the whole mailbox with nothing held brings its
+    // Selects `mailbox` for a count. A count of the `wholeMailbox` with nothing held brings its
     // list and every message's size in the same flight, so that the estimate after it asks the
     // server nothing.
-    ImapReply selectForCount(const QString &mailbox);
+    ImapReply selectForCount(const QString &mailbox, bool wholeMailbox);
     // How many messages the run's list holds; nullopt before it was read for this selection.
     std::optional<int> count() const;
     // Bytes a run over positions first..last would download, leaving out what is held.

@@ -188,7 +188,8 @@ int clsImapSession::GetTotalMessage(const QString &FolderName)
     const auto self = shared_from_this();
     d->failedStep = FailedStep::None;
     d->countedFolder.reset();
-    d->lastStatus = pointEventsAtLentComponent().CountMailbox(FolderName);
+    d->lastStatus =
+        pointEventsAtLentComponent().CountMailbox(FolderName, !SearchText.trimmed().isEmpty());
     if (d->lastStatus != 1) {
         d->failedStep = FailedStep::Mailbox;
         GetLastError();
