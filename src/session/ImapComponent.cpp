@@ -118,6 +118,19 @@ struct ImapComponent::Private
     bool answered = false;
     bool busy = false;
     std::optional<QString> fetchedFor; // the user whose mail the session's memory holds
+    QByteArrayList withSignIn; // lines to send with the next sign-in
+    bool lineWithSignInFailed = false;
+
+    int signIn(std::shared_ptr<ImapCredentials> credentials)
+    {
+        const ImapReply reply =
+            channel.signIn(std::move(credentials), std::exchange(withSignIn, {}));
+        lineWithSignInFailed = channel.lineBeforeSignInFailed();
+        if (!note(reply))
+            return 0;
+        noteSignedIn();
+        return 1;
+    }
 
     // What the memory holds belongs to one user: another's sign-in forgets it.
     void noteSignedIn()
@@ -225,30 +238,41 @@ QString ImapComponent::SendRawLine(const QString &commandLine)
     });
 }
 
+int ImapComponent::SendWithSignIn(const QString &commandLine)
+{
+    return operate(0, [line = commandLine.toUtf8()](Private &state) {
+        if (!isOneCommandLine(line)) {
+            state.failure = QStringLiteral("a command line must be one non-empty line");
+            return 0;
+        }
+        state.withSignIn.append(line);
+        return 1;
+    });
+}
+
+bool ImapComponent::LineWithSignInFailed() const
+{
+    return d->lineWithSignInFailed;
+}
+
 int ImapComponent::SignIn(const QString &user, const QString &password)
 {
     return operate(0, [&user, &password](Private &state) {
         if (!ImapCommand::canCarry(user.toUtf8()) || !ImapCommand::canCarry(password.toUtf8())) {
+            state.withSignIn.clear();
+            state.lineWithSignInFailed = false;
             state.failure = QStringLiteral("a user name or password cannot hold a NUL character");
             state.answered = true;
             return 0;
         }
-        const auto credentials = std::make_shared<PasswordCredentials>(user, password);
-        if (!state.note(state.channel.signIn(credentials)))
-            return 0;
-        state.noteSignedIn();
-        return 1;
+        return state.signIn(std::make_shared<PasswordCredentials>(user, password));
     });
 }
 
 int ImapComponent::SignInWith(std::shared_ptr<ImapCredentials> credentials)
 {
-    return operate(0, [&credentials](Private &state) {
-        if (!state.note(state.channel.signIn(std::move(credentials))))
-            return 0;
-        state.noteSignedIn();
-        return 1;
-    });
+    return operate(0,
+                   [&credentials](Private &state) { return state.signIn(std::move(credentials)); });
 }
 
 int ImapComponent::OpenMailbox(const QString &mailbox, bool afterItsCount)
@@ -256,6 +280,14 @@ int ImapComponent::OpenMailbox(const QString &mailbox, bool afterItsCount)
     return operate(0, [&mailbox, afterItsCount](Private &state) {
         state.messages.selecting(mailbox);
         return state.note(state.channel.select(mailbox, afterItsCount)) ? 1 : 0;
+    });
+}
+
+int ImapComponent::CountMailbox(const QString &mailbox, bool searchFollows)
+{
+    return operate(0, [&mailbox, searchFollows](Private &state) {
+        state.messages.selecting(mailbox);
+        return state.note(state.messages.selectForCount(mailbox, !searchFollows)) ? 1 : 0;
     });
 }
 

@@ -37,6 +37,12 @@ public:
     // Sends one command line (the tag is added) and returns the reply lines up to and including
     // the tagged completion, joined with CR LF; empty when nothing usable came back.
     QString SendRawLine(const QString &commandLine);
+    // Has `commandLine` (the identification) sent with the next SignIn or SignInWith, in the same
+    // flight, ahead of the sign-in command; a connection kept signed in that heard it already
+    // answers it from then. 0 (with FailureText) when it is not one command line.
+    int SendWithSignIn(const QString &commandLine);
+    // The last sign-in failed because the line sent with it got no answer (not the sign-in).
+    bool LineWithSignInFailed() const;
     int SignIn(const QString &user, const QString &password);
     // Signs in as the credentials say (an app password, or an OAuth token asked for afresh at
     // every sign-in and reconnect); they must outlive the connection.
@@ -44,6 +50,10 @@ public:
     // Selects read-only; the empty name is the inbox. A run that follows its own count of the
     // same mailbox on a kept connection passes `afterItsCount` to reuse that selection.
     int OpenMailbox(const QString &mailbox, bool afterItsCount = false);
+    // As OpenMailbox for a count that a run's estimate follows: with nothing held and the whole
+    // mailbox wanted (no `searchFollows`), its list and every message's size come in the same
+    // flight as the selection.
+    int CountMailbox(const QString &mailbox, bool searchFollows);
     // The messages of the selected mailbox, or of the matches once narrowed.
     int MessageCount() const;
     // Narrows the selected mailbox to what `search` (Gmail's search syntax) finds there, until

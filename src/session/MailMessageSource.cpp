@@ -38,8 +38,57 @@ bool MailMessageSource::narrow(const QString &mailbox, const std::optional<ImapC
     m_searchMailbox = mailbox;
     m_search = search;
     m_listSelection = 0;
+    m_sizesSelection = 0;
     m_list.clear();
     return !search || !m_channel.hasSelection() || ensureList(failure);
+}
+
+ImapReply MailMessageSource::selectForCount(const QString &mailbox, bool wholeMailbox)
+{
+    m_sizesSelection = 0;
+    m_sizesAhead.clear();
+    if (!wholeMailbox || (m_search && m_searchMailbox == mailbox) || m_kept.mayHoldAny())
+        return m_channel.select(mailbox);
+    ImapCommand all("UID SEARCH");
+    all.arg("ALL");
+    ImapCommand sizes("FETCH");
+    sizes.arg("1:*").arg("(UID RFC822.SIZE)");
+    QList<ImapReply> behind;
+    const ImapReply reply = m_channel.select(mailbox, false, {all, sizes}, behind);
+    FetchFailure failure; // a list refused here is asked for again when it is needed
+    if (!reply.isOk() || behind.size() != 2 || !takeList(behind.at(0), failure)
+        || !behind.at(1).isOk())
+        return reply;
+    m_sizesAhead.fill(-1, m_list.size());
+    for (const ImapResponse &response : behind.at(1).untagged) {
+        const std::optional<ImapValue> uid = response.fetchItem("UID");
+        const std::optional<ImapValue> size = response.fetchItem("RFC822.SIZE");
+        const std::optional<qint64> position = response.name == "FETCH" && uid && size
+            ? m_list.positionOf(quint32(uid->toNumber().value_or(0)))
+            : std::nullopt;
+        if (position)
+            m_sizesAhead[*position - 1] = size->toNumber().value_or(0);
+    }
+    m_sizesSelection = m_channel.selection();
+    return reply;
+}
+
+// What the count's flight said of positions first..last, leaving out what is held; nullopt when
+// it brought nothing for this list or left a message out.
+std::optional<qint64> MailMessageSource::sizesAheadOf(int first, int last)
+{
+    if (m_sizesSelection == 0 || m_sizesSelection != m_channel.selection() || !count())
+        return std::nullopt;
+    qint64 bytes = 0;
+    for (qint64 position = std::max(1, first); position <= std::min<qint64>(last, m_list.size());
+         ++position) {
+        const qint64 size = m_sizesAhead.value(position - 1, -1);
+        if (size < 0)
+            return std::nullopt;
+        if (!isHeld(position))
+            bytes += size;
+    }
+    return bytes;
 }
 
 std::optional<int> MailMessageSource::count() const
@@ -63,6 +112,12 @@ bool MailMessageSource::ensureList(FetchFailure &failure, qint64 firstWanted)
     const ImapReply reply = early && early->end != ImapReply::End::ConnectionLost
         ? *early
         : m_channel.runResuming(narrowed ? *m_search : all);
+    return takeList(reply, failure);
+}
+
+bool MailMessageSource::takeList(const ImapReply &reply, FetchFailure &failure)
+{
+    const QString mailbox = m_channel.selectedMailbox();
     const std::optional<QList<quint32>> uids =
         reply.isOk() ? MessageList::searchResult(reply) : std::nullopt;
     if (!uids) {
@@ -202,10 +257,31 @@ std::optional<MailMessage> MailMessageSource::readFetched(const FetchedMessage &
     return fetchWhole(number, false, reconnects, failure);
 }
 
+// The bytes of the FETCH replies' RFC822.SIZE for positions first..last of the list.
+qint64 MailMessageSource::sizesIn(const ImapReply &reply, int first, int last) const
+{
+    qint64 bytes = 0;
+    for (const ImapResponse &response : reply.untagged) {
+        const std::optional<ImapValue> uid = response.fetchItem("UID");
+        const std::optional<ImapValue> size = response.fetchItem("RFC822.SIZE");
+        if (response.name != "FETCH" || !uid || !size)
+            continue;
+        const std::optional<qint64> position =
+            m_list.positionOf(quint32(uid->toNumber().value_or(0)));
+        if (position && *position >= first && *position <= last)
+            bytes += size->toNumber().value_or(0);
+    }
+    return bytes;
+}
+
 // From RFC822.SIZE, the size of each whole message: an upper bound, since a run fetches only
 // the text sections of most messages.
 std::optional<qint64> MailMessageSource::estimate(int first, int last, FetchFailure &failure)
 {
+    if (const std::optional<qint64> ahead = sizesAheadOf(first, last)) {
+        m_channel.noteSelectionCurrent();
+        return ahead;
+    }
     if (!ensureList(failure))
         return std::nullopt;
     QList<qint64> positions;
@@ -223,11 +299,7 @@ std::optional<qint64> MailMessageSource::estimate(int first, int last, FetchFail
             failure = FetchFailure::fromReply(reply);
             return std::nullopt;
         }
-        for (const ImapResponse &response : reply.untagged) {
-            const std::optional<ImapValue> size = response.fetchItem("RFC822.SIZE");
-            if (response.name == "FETCH" && size)
-                bytes += size->toNumber().value_or(0);
-        }
+        bytes += sizesIn(reply, first, last);
     }
     // Asking for sizes changes nothing the list rests on: the run that follows keeps the
     // selection instead of examining and listing the mailbox again.

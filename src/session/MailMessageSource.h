@@ -43,6 +43,10 @@ public:
         if (m_search && m_searchMailbox != mailbox)
             m_search.reset();
     }
+    // Selects `mailbox` for a count. A count of the `wholeMailbox` with nothing held brings its
+    // list and every message's size in the same flight, so that the estimate after it asks the
+    // server nothing.
+    ImapReply selectForCount(const QString &mailbox, bool wholeMailbox);
     // How many messages the run's list holds; nullopt before it was read for this selection.
     std::optional<int> count() const;
     // Bytes a run over positions first..last would download, leaving out what is held.
@@ -57,6 +61,9 @@ public:
 private:
     bool ensureList(FetchFailure &failure, qint64 firstWanted = 0);
     std::optional<ImapReply> listWithFirstWindow(const ImapCommand &search, qint64 first);
+    bool takeList(const ImapReply &reply, FetchFailure &failure);
+    qint64 sizesIn(const ImapReply &reply, int first, int last) const;
+    std::optional<qint64> sizesAheadOf(int first, int last);
     bool isHeld(qint64 position) const { return m_kept.isHeld(position, m_fetchHtml); }
     std::optional<MailMessage> keptOrFetched(int number, int &reconnects, FetchFailure &failure);
     std::optional<MailMessage> fetchAhead(int number, int &reconnects, FetchFailure &failure,
@@ -74,6 +81,8 @@ private:
     quint64 m_listSelection = 0; // the channel's selection the list was read for
     QString m_searchMailbox;
     std::optional<ImapCommand> m_search;
+    QList<qint64> m_sizesAhead; // by position - 1, from the count's flight
+    quint64 m_sizesSelection = 0; // the channel's selection they were read for
     bool m_fetchHtml = false;
     KeptMessages m_kept {m_list};
     std::unique_ptr<MessageFetcher> m_whole;

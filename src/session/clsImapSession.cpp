@@ -2,12 +2,9 @@
 
 #include "ImapComponent.h"
 #include "MailMessage.h"
-#include "SignInFailureText.h"
+#include "SessionFailurePrompt.h"
 
-#include "ApplicationTitle.h"
 #include "ErrorLog.h"
-#include "ProgramFolder.h"
-#include "Prompts.h"
 #include "StepFailure.h"
 #include "WindowEvents.h"
 
@@ -159,17 +156,19 @@ bool clsImapSession::Connect()
         GetLastError();
         return false;
     }
-    if (eventComponent().SendRawLine(QStringLiteral("ID (\"GUID\" \"1\")")).isEmpty()) {
-        d->failedStep = FailedStep::Identification;
-        GetLastError();
-        return false;
-    }
+    // The identification rides with the sign-in: one round trip for both.
+    eventComponent().SendWithSignIn(QStringLiteral("ID (\"GUID\" \"1\")"));
     d->lastStatus = Credentials ? eventComponent().SignInWith(Credentials)
                                 : eventComponent().SignIn(Username, Password);
     if (d->lastStatus == 1)
         return true;
     // A connection that drops during sign-in says nothing about the password.
-    d->failedStep = eventComponent().ServerAnswered() ? FailedStep::SignIn : FailedStep::Connection;
+    if (eventComponent().LineWithSignInFailed())
+        d->failedStep = FailedStep::Identification;
+    else if (eventComponent().ServerAnswered())
+        d->failedStep = FailedStep::SignIn;
+    else
+        d->failedStep = FailedStep::Connection;
     GetLastError();
     return false;
 }
@@ -181,43 +180,7 @@ void clsImapSession::GetLastError()
         return; // the user cancelled: not a failure to report
     const ImapComponent *component = d->events ? d->events.data() : d->lent.data();
     const QString failure = component ? component->FailureText() : QString();
-    Prompts &prompts = Prompts::current();
-    // Only a refused sign-in gets the sign-in advice; the others have their own message.
-    QString otherFailure;
-    switch (d->failedStep) {
-    case FailedStep::Connection:
-        otherFailure = SignInFailureText::connection(failure);
-        break;
-    case FailedStep::Identification:
-        otherFailure = SignInFailureText::identification(failure);
-        break;
-    case FailedStep::Mailbox:
-        otherFailure = SignInFailureText::mailbox(failure);
-        break;
-    case FailedStep::Listing:
-        otherFailure = SignInFailureText::listing(failure);
-        break;
-    case FailedStep::Search:
-        otherFailure = QStringLiteral("The search could not be run: %1").arg(failure);
-        break;
-    case FailedStep::None:
-    case FailedStep::SignIn:
-        break;
-    }
-    if (!otherFailure.isEmpty()) {
-        prompts.message(ApplicationTitle(), otherFailure, Prompts::Buttons::Ok,
-                        Prompts::Icon::Warning);
-        return;
-    }
-    const Prompts::Answer answer =
-        prompts.message(ApplicationTitle(), SignInFailureText::box(failure),
-                        Prompts::Buttons::YesNo, Prompts::Icon::None);
-    if (answer != Prompts::Answer::Yes)
-        return;
-    prompts.openWithDefaultProgram(
-        ProgramFilePath(QStringLiteral("Pictures/less-secure-apps1.jpg")));
-    prompts.openWithDefaultProgram(
-        ProgramFilePath(QStringLiteral("Pictures/less-secure-apps2.jpg")));
+    SessionFailurePrompt::show(d->failedStep, failure);
 }
 
 int clsImapSession::GetTotalMessage(const QString &FolderName)
@@ -225,7 +188,8 @@ int clsImapSession::GetTotalMessage(const QString &FolderName)
     const auto self = shared_from_this();
     d->failedStep = FailedStep::None;
     d->countedFolder.reset();
-    d->lastStatus = pointEventsAtLentComponent().OpenMailbox(FolderName);
+    d->lastStatus =
+        pointEventsAtLentComponent().CountMailbox(FolderName, !SearchText.trimmed().isEmpty());
     if (d->lastStatus != 1) {
         d->failedStep = FailedStep::Mailbox;
         GetLastError();

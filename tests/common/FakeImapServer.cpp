@@ -273,10 +273,7 @@ QList<QByteArray> FakeImapServer::withUidList(const QList<QByteArray> &steps, in
 QList<QByteArray> FakeImapServer::sizeExchange(int tag, const Messages &messages)
 {
     const QByteArray tagText = 'a' + QByteArray::number(tag);
-    QList<QByteArray> steps {
-        "C: " + tagText + " UID FETCH 1"
-        + (messages.size() > 1 ? ':' + QByteArray::number(messages.size()) : QByteArray())
-        + " (RFC822.SIZE)"};
+    QList<QByteArray> steps {"C: " + tagText + " FETCH 1:* (UID RFC822.SIZE)"};
     for (const auto &[number, raw] : messages)
         steps.append("S: * " + QByteArray::number(number) + " FETCH (UID "
                      + QByteArray::number(number) + " RFC822.SIZE " + QByteArray::number(raw.size())

@@ -77,7 +77,8 @@ public:
     // Numbered raw messages, each served as one text/plain part.
     using Messages = QList<std::pair<int, QByteArray>>;
     // A run's estimate before it reads: the sizes of `messages` (UIDs 1..n, all of them) under
-    // `tag`.
+    // `tag`, asked for by sequence numbers in the count's flight, behind the UID list (nothing is
+    // held yet).
     static QList<QByteArray> sizeExchange(int tag, const Messages &messages);
     // The client asking for the body structures of messages first..last under `tag`, and the
     // server describing `messages` (which may leave some of them out).

@@ -72,6 +72,9 @@ private Q_SLOTS:
     void cleanup();
 
     void signsInAndFetches();
+    void identificationGoesWithTheSignIn();
+    void countBringsListAndSizes_data();
+    void countBringsListAndSizes();
     void identificationReplies_data();
     void identificationReplies();
     void refusesUnsafeRawLines();
@@ -172,6 +175,74 @@ void tst_ImapComponent::signsInAndFetches()
         QCOMPARE(fetched->subject, QStringLiteral("Message %1").arg(number));
         QCOMPARE(fetched->fromAddress, QStringLiteral("ann@example.test"));
         QVERIFY(client().FailureText().isEmpty());
+    }
+    QVERIFY(m_server->isAllScenarioDone());
+    QCOMPARE(m_server->mismatches(), QStringList());
+}
+
+void tst_ImapComponent::identificationGoesWithTheSignIn()
+{
+    // The server reads both lines before it answers either.
+    m_server->addScenario({"S: * OK ready", "C: a1 ID (\"GUID\" \"1\")", "C: a2 LOGIN user secret",
+                           "S: * ID NIL", "S: a1 OK ID completed", "S: a2 OK Logged in"});
+    QCOMPARE(client().OpenHost(QStringLiteral("imap.gmail.com")), 1);
+    QCOMPARE(client().SendWithSignIn(QStringLiteral("ID (\"GUID\" \"1\")")), 1);
+    QCOMPARE(client().SignIn(QStringLiteral("user"), QStringLiteral("secret")), 1);
+    QVERIFY(!client().LineWithSignInFailed());
+    QVERIFY(m_server->isAllScenarioDone());
+    QCOMPARE(m_server->mismatches(), QStringList());
+}
+
+void tst_ImapComponent::countBringsListAndSizes_data()
+{
+    QTest::addColumn<QByteArray>("examineEnd");
+    QTest::addColumn<bool>("searchFollows");
+    QTest::addColumn<QString>("failure"); // empty: counted, and the estimate asks nothing more
+
+    QTest::newRow("selected") << QByteArray("a3 OK [READ-ONLY] Examine completed") << false
+                              << QString();
+    // What follows a refused selection is refused too, and goes unheard.
+    QTest::newRow("selection refused")
+        << QByteArray("a3 NO Mailbox doesn't exist: INBOX") << false
+        << QStringLiteral("EXAMINE failed, server replied: NO Mailbox doesn't exist: INBOX");
+    // The search's list replaces the mailbox's: neither it nor all the sizes are asked for.
+    QTest::newRow("a search follows: the selection alone")
+        << QByteArray("a3 OK [READ-ONLY] Examine completed") << true << QString();
+}
+
+void tst_ImapComponent::countBringsListAndSizes()
+{
+    QFETCH(QByteArray, examineEnd);
+    QFETCH(bool, searchFollows);
+    QFETCH(QString, failure);
+    const Script opening = FakeImapServer::signedInOpening(2);
+    const Script list = FakeImapServer::uidListExchange(4, 2);
+    const Script sizes = FakeImapServer::sizeExchange(5, messages(1, 2));
+    // The three requests reach the server before it answers any.
+    Script script = opening.mid(0, 7) + Script {list.first(), sizes.first()};
+    if (searchFollows)
+        script = opening;
+    else if (failure.isEmpty())
+        script += opening.mid(7, 3) + Script {"S: " + examineEnd} + list.mid(1) + sizes.mid(1);
+    else
+        script += Script {"S: " + examineEnd, "S: a4 BAD No mailbox selected.",
+                          "S: a5 BAD No mailbox selected."};
+    m_server->addScenario(script);
+    QCOMPARE(client().OpenHost(QStringLiteral("imap.gmail.com")), 1);
+    QCOMPARE(client().SendWithSignIn(QStringLiteral("ID (\"GUID\" \"1\")")), 1);
+    QCOMPARE(client().SignIn(QStringLiteral("user"), QStringLiteral("secret")), 1);
+
+    if (searchFollows) {
+        QCOMPARE(client().CountMailbox(QString(), true), 1);
+        QCOMPARE(client().MessageCount(), 2);
+    } else if (failure.isEmpty()) {
+        QCOMPARE(client().CountMailbox(QString(), false), 1);
+        QCOMPARE(client().MessageCount(), 2);
+        QCOMPARE(client().EstimateDownload(1, 2),
+                 std::optional<qint64>(message(1).size() + message(2).size()));
+    } else {
+        QCOMPARE(client().CountMailbox(QString(), false), 0);
+        QCOMPARE(client().FailureText(), failure);
     }
     QVERIFY(m_server->isAllScenarioDone());
     QCOMPARE(m_server->mismatches(), QStringList());

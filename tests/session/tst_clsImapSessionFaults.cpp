@@ -112,7 +112,9 @@ void tst_clsImapSessionFaults::cleanup()
 
 void tst_clsImapSessionFaults::emptyIdentificationReplyEndsConnect()
 {
-    m_server->addScenario({"S: * OK Fake server ready", "C: a1 ID (\"GUID\" \"1\")", "X"});
+    // The sign-in went out in the same flight; the identification still fails first.
+    m_server->addScenario(
+        {"S: * OK Fake server ready", "C: a1 ID (\"GUID\" \"1\")", "C: a2 LOGIN user secret", "X"});
     m_prompts->answerMessage(Prompts::Answer::No);
     SessionRig rig(QStringLiteral("user"), QStringLiteral("secret"));
 
@@ -123,7 +125,8 @@ void tst_clsImapSessionFaults::emptyIdentificationReplyEndsConnect()
     QVERIFY(m_prompts->boxes().constFirst().text.startsWith(
         QStringLiteral("Gmail did not answer the connection's first request")));
     QCOMPARE(m_prompts->boxes().constFirst().buttons, Prompts::Buttons::Ok);
-    QCOMPARE(m_server->connectionCount(), 1); // no sign-in attempt, no reconnect
+    QCOMPARE(rig.session->LastFailedStep(), clsImapSession::FailedStep::Identification);
+    QCOMPARE(m_server->connectionCount(), 1); // no reconnect
     QVERIFY(m_server->isAllScenarioDone());
 }
 

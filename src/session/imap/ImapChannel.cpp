@@ -1,11 +1,10 @@
 #include "ImapChannel.h"
 
+#include "ImapCapabilities.h"
 #include "ImapCommand.h"
 #include "ImapWait.h"
+#include "ReconnectPause.h"
 #include "XOAuth2.h"
-
-#include <QEventLoop>
-#include <QTimer>
 
 #include <algorithm>
 #include <climits>
@@ -13,8 +12,6 @@
 namespace {
 
 constexpr int defaultTimeoutMs = 60 * 1000;
-// How often a pause before reconnecting asks whether the user wants to stop.
-constexpr int stopCheckMs = 50;
 
 ImapCommand signInCommand(const ImapSignIn &signIn, const ImapReply &greeting)
 {
@@ -30,29 +27,6 @@ ImapCommand examineCommand(const QString &mailbox)
     ImapCommand command("EXAMINE");
     command.mailbox(mailbox);
     return command;
-}
-
-// The capabilities a reply lists, in its completion's code or in CAPABILITY lines; upper case.
-QByteArrayList capabilitiesIn(const ImapReply &reply)
-{
-    QByteArrayList found;
-    const auto add = [&found](const QByteArray &text) {
-        const QByteArrayList words = text.toUpper().simplified().split(' ');
-        if (!words.isEmpty() && words.first() == "CAPABILITY")
-            found += words.mid(1);
-    };
-    add(reply.completion.code);
-    for (const ImapResponse &response : reply.untagged) {
-        add(response.code);
-        if (response.name == "CAPABILITY")
-            add(response.raw.mid(2));
-    }
-    return found;
-}
-
-bool offersCompression(const ImapReply &reply)
-{
-    return capabilitiesIn(reply).contains("COMPRESS=DEFLATE");
 }
 
 ImapReply completedOk()
@@ -102,7 +76,7 @@ ImapReply ImapChannel::connectToServer()
         return ImapReply::ended(ImapReply::End::NotConnected, problem);
     m_connection.open(*address);
     m_greeting = wait();
-    m_capabilities = capabilitiesIn(m_greeting);
+    m_capabilities = ImapCapabilities::in(m_greeting);
     return m_greeting;
 }
 
@@ -157,19 +131,43 @@ void ImapChannel::settleStarted()
     while (!m_started.isEmpty() && awaitStarted().end != ImapReply::End::Refused) { }
 }
 
+ImapReply ImapChannel::notOpenReply() const
+{
+    const ImapReply::End why = m_connection.closedBecause();
+    if (why == ImapReply::End::ConnectionLost)
+        return ImapReply::ended(why, m_connection.closedReason());
+    return ImapReply::ended(ImapReply::End::NotConnected,
+                            QStringLiteral("not connected to the server"));
+}
+
 ImapReply ImapChannel::send(const ImapCommand &command)
 {
     settleStarted();
-    if (!m_connection.isOpen()) {
-        const ImapReply::End why = m_connection.closedBecause();
-        if (why == ImapReply::End::ConnectionLost)
-            return ImapReply::ended(why, m_connection.closedReason());
-        return ImapReply::ended(ImapReply::End::NotConnected,
-                                QStringLiteral("not connected to the server"));
-    }
+    if (!m_connection.isOpen())
+        return notOpenReply();
     m_connection.send(command);
     m_selectionUntouched = false;
     return wait();
+}
+
+// Every command goes out before the first reply is waited for; the server answers them in order
+// and each reply is taken in turn. A command the connection could not carry (it dropped on the
+// way) gets the reason it was not sent.
+QList<ImapReply> ImapChannel::runInOneFlight(const QList<ImapCommand> &commands)
+{
+    settleStarted();
+    qsizetype sent = 0;
+    for (const ImapCommand &command : commands) {
+        if (!m_connection.isOpen() || !m_connection.canSendMore())
+            break;
+        m_connection.send(command);
+        ++sent;
+    }
+    m_selectionUntouched = false;
+    QList<ImapReply> replies;
+    for (qsizetype i = 0; i < commands.size(); ++i)
+        replies.append(i < sent ? wait() : notOpenReply());
+    return replies;
 }
 
 ImapReply ImapChannel::run(const ImapCommand &command)
@@ -231,27 +229,8 @@ bool ImapChannel::pauseBeforeReconnect(int attempt)
     const int pause = m_pausesMs.isEmpty()
         ? 0
         : m_pausesMs.at(std::min<qsizetype>(attempt, m_pausesMs.size()) - 1);
-    const auto stopWanted = [this] { return m_hooks.abortRequested && m_hooks.abortRequested(); };
-    if (stopWanted())
-        return false;
-    if (pause <= 0)
-        return true;
-    QEventLoop loop;
-    bool stopped = false;
-    QTimer end;
-    end.setSingleShot(true);
-    QObject::connect(&end, &QTimer::timeout, &loop, &QEventLoop::quit);
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (stopWanted()) {
-            stopped = true;
-            loop.quit();
-        }
-    });
-    end.start(pause);
-    check.start(std::min(pause, stopCheckMs));
-    loop.exec();
-    return !stopped;
+    return ReconnectPause::sit(
+        pause, [this] { return m_hooks.abortRequested && m_hooks.abortRequested(); });
 }
 
 ImapReply ImapChannel::runRawLine(const QByteArray &line)
@@ -314,23 +293,68 @@ ImapReply ImapChannel::reconnect()
 
 // Signs in, then switches compression on where the server offers it: mail text shrinks to a
 // third or less on the wire. A refusal of compression leaves the connection as it was.
-ImapReply ImapChannel::signInOnce(const ImapSignIn &signIn)
+// `linesFirst` neither change what the stream carries nor depend on the sign-in: they share its
+// flight, and one of them that gets no answer stops the sign-in from counting.
+ImapReply ImapChannel::signInOnce(const ImapSignIn &signIn, const QByteArrayList &linesFirst)
 {
-    const ImapReply reply = send(signInCommand(signIn, m_greeting));
+    QList<ImapCommand> flight;
+    for (const QByteArray &line : linesFirst)
+        flight.append(ImapCommand::rawLine(line));
+    flight.append(signInCommand(signIn, m_greeting));
+    const QList<ImapReply> replies = runInOneFlight(flight);
+    for (qsizetype i = 0; i < linesFirst.size(); ++i) {
+        if (replies.at(i).end != ImapReply::End::Completed) {
+            m_lineBeforeSignInFailed = true;
+            return replies.at(i);
+        }
+        m_linesBeforeSignIn.append({linesFirst.at(i), replies.at(i)});
+    }
+    const ImapReply &reply = replies.last();
     if (reply.isOk())
-        m_capabilities += capabilitiesIn(reply);
-    if (reply.isOk() && offersCompression(reply))
+        m_capabilities += ImapCapabilities::in(reply);
+    if (reply.isOk() && ImapCapabilities::offerCompression(reply))
         send(ImapCommand("COMPRESS").arg("DEFLATE"));
     return reply;
 }
 
-ImapReply ImapChannel::signIn(std::shared_ptr<ImapCredentials> credentials)
+// A kept connection answers the lines it heard before from what the server said then.
+ImapReply ImapChannel::runLinesOnKeptConnection(const QByteArrayList &lines)
 {
+    ImapReply reply = completedOk();
+    for (const QByteArray &line : lines) {
+        reply = runRawLine(line);
+        if (reply.end != ImapReply::End::Completed) {
+            m_lineBeforeSignInFailed = true;
+            return reply;
+        }
+    }
+    return reply;
+}
+
+QByteArrayList ImapChannel::unansweredLines(const QByteArrayList &lines) const
+{
+    QByteArrayList unanswered;
+    for (const QByteArray &line : lines) {
+        const bool answered = std::any_of(m_linesBeforeSignIn.cbegin(), m_linesBeforeSignIn.cend(),
+                                          [&line](const auto &kept) { return kept.first == line; });
+        if (!answered)
+            unanswered.append(line);
+    }
+    return unanswered;
+}
+
+ImapReply ImapChannel::signIn(std::shared_ptr<ImapCredentials> credentials,
+                              const QByteArrayList &linesFirst)
+{
+    m_lineBeforeSignInFailed = false;
     QString problem;
     const std::optional<ImapSignIn> signIn = credentials->signIn(&problem);
     if (!signIn)
         return ImapReply::ended(ImapReply::End::Refused, problem);
     if (m_reusable && *m_reusable == *signIn) {
+        if (const ImapReply lines = runLinesOnKeptConnection(linesFirst);
+            lines.end != ImapReply::End::Completed)
+            return lines;
         m_credentials = std::move(credentials);
         m_signedInAs = std::exchange(m_reusable, std::nullopt);
         m_selected = std::exchange(m_reusableSelection, std::nullopt);
@@ -343,7 +367,7 @@ ImapReply ImapChannel::signIn(std::shared_ptr<ImapCredentials> credentials)
         if (!connected.isOk())
             return connected;
     }
-    const ImapReply reply = signInOnce(*signIn);
+    const ImapReply reply = signInOnce(*signIn, unansweredLines(linesFirst));
     if (reply.isOk()) {
         m_credentials = std::move(credentials);
         m_signedInAs = signIn;
@@ -353,6 +377,14 @@ ImapReply ImapChannel::signIn(std::shared_ptr<ImapCredentials> credentials)
 
 ImapReply ImapChannel::select(const QString &mailbox, bool mayReuse)
 {
+    QList<ImapReply> none;
+    return select(mailbox, mayReuse, {}, none);
+}
+
+ImapReply ImapChannel::select(const QString &mailbox, bool mayReuse,
+                              const QList<ImapCommand> &behind, QList<ImapReply> &replies)
+{
+    replies.clear();
     // A kept connection still has it selected: the count and the run that follows it share one
     // selection, and what was learnt of the mailbox in between stays valid.
     // Only when nothing was sent since that selection: a later one re-counts.
@@ -368,7 +400,15 @@ ImapReply ImapChannel::select(const QString &mailbox, bool mayReuse)
     m_selected.reset();
     m_messageCount = 0;
     m_uidValidity = 0;
-    const ImapReply reply = runResuming(examineCommand(mailbox));
+    ImapReply reply;
+    if (!behind.isEmpty()) {
+        replies = runInOneFlight(QList<ImapCommand> {examineCommand(mailbox)} + behind);
+        reply = replies.takeFirst();
+    }
+    if (behind.isEmpty() || reply.end == ImapReply::End::ConnectionLost) {
+        replies.clear();
+        reply = runResuming(examineCommand(mailbox));
+    }
     if (reply.isOk())
         m_selected = mailbox;
     else

@@ -66,10 +66,22 @@ public:
 
     // Signs in (LOGIN, or AUTHENTICATE XOAUTH2 for a token), then switches compression on where
     // the server offers it. Signing in again as the same user on a kept connection costs nothing.
-    ImapReply signIn(std::shared_ptr<ImapCredentials> credentials);
+    // `linesFirst` (the identification) go out in the same flight, before the sign-in command,
+    // and are kept as runRawLine keeps a line sent before sign-in; a kept connection that
+    // answered them already is not asked again. When one of them got no answer, its reply is
+    // returned and lineBeforeSignInFailed() says so.
+    ImapReply signIn(std::shared_ptr<ImapCredentials> credentials,
+                     const QByteArrayList &linesFirst = {});
+    bool lineBeforeSignInFailed() const { return m_lineBeforeSignInFailed; }
     // `mayReuse`: the caller counted this mailbox on this connection just before (signing in
     // again between), so an untouched selection stands in for a new one, once.
     ImapReply select(const QString &mailbox, bool mayReuse = false);
+    // As select, with `behind` sent in the same flight right after the EXAMINE: they run on the
+    // new selection, or are refused without one. Their replies go to `replies`, which stays empty
+    // when the selection was reused or the connection dropped (the selection is then made again
+    // on its own).
+    ImapReply select(const QString &mailbox, bool mayReuse, const QList<ImapCommand> &behind,
+                     QList<ImapReply> &replies);
     bool hasSelection() const { return m_selected.has_value(); }
     int messageCount() const { return m_messageCount; }
     // The selected mailbox's name and UIDVALIDITY (0 when the server named none).
@@ -105,11 +117,15 @@ public:
 private:
     ImapReply wait();
     ImapReply send(const ImapCommand &command);
+    QList<ImapReply> runInOneFlight(const QList<ImapCommand> &commands);
+    ImapReply notOpenReply() const;
     void settleStarted();
     ImapReply connectToServer();
     ImapReply reconnect();
     ImapReply connectAndReplay();
-    ImapReply signInOnce(const ImapSignIn &signIn);
+    ImapReply signInOnce(const ImapSignIn &signIn, const QByteArrayList &linesFirst = {});
+    ImapReply runLinesOnKeptConnection(const QByteArrayList &lines);
+    QByteArrayList unansweredLines(const QByteArrayList &lines) const;
     bool canReuseFor(const ImapCredentials &credentials) const;
     void noteMailboxData(const ImapReply &reply);
     void noteCapabilities(const ImapReply &reply);
@@ -143,4 +159,5 @@ private:
     std::optional<QString> m_reusableSelection;
     bool m_selectionKept = false; // signed in again on a kept connection that had a selection
     bool m_selectionUntouched = false; // no command went out since the last EXAMINE
+    bool m_lineBeforeSignInFailed = false;
 };
