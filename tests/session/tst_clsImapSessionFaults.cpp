@@ -37,15 +37,6 @@ Script signedIn()
     return FakeImapServer::signedInOpening(0).mid(0, 6); // greeting, ID and LOGIN
 }
 
-// The mailbox selected again under `tag`, the way the opening selects it first.
-Script reselected(int tag, int exists)
-{
-    Script steps = FakeImapServer::signedInOpening(exists).mid(6);
-    for (QByteArray &step : steps)
-        step.replace(" a3 ", " a" + QByteArray::number(tag) + ' ');
-    return steps;
-}
-
 // Keeps each script to one message per command, so that it reads message by message.
 void oneMessageAtATime(SessionRig &rig)
 {
