@@ -22,10 +22,12 @@ void FolderChoice::load() const
 
 void FolderChoice::save() const
 {
+    QList<std::pair<QString, QString>> values;
     for (int number = FirstOption; number <= LastOption; ++number)
-        SaveSetting(SettingsKeys::folderOption(number),
-                    BooleanForm(m_ui.option(number)->isChecked()));
-    SaveSetting(SettingsKeys::GmailSearch, m_ui.gmailSearch->text());
+        values.append(
+            {SettingsKeys::folderOption(number), BooleanForm(m_ui.option(number)->isChecked())});
+    values.append({SettingsKeys::GmailSearch, m_ui.gmailSearch->text()});
+    SaveSettings(values);
 }
 
 QString FolderChoice::searchText() const

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QSettings>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -64,9 +65,23 @@ QString GetSetting(const QString &key, int defaultValue)
 
 void SaveSetting(const QString &key, const QString &value)
 {
+    SaveSettings({{key, value}});
+}
+
+// The file is written once for all the values, and not at all when it holds them already: a run
+// saves the same options again and again.
+void SaveSettings(const QList<std::pair<QString, QString>> &values)
+{
     const auto store = openStore();
+    const bool changed = std::any_of(values.cbegin(), values.cend(), [&store](const auto &entry) {
+        return !store->contains(entry.first)
+            || store->value(entry.first).toString() != entry.second;
+    });
+    if (!changed)
+        return;
     restrictToOwner(store->fileName());
-    store->setValue(key, value);
+    for (const auto &[key, value] : values)
+        store->setValue(key, value);
     store->sync();
     restrictToOwner(store->fileName());
 }

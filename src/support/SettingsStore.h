@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+
+#include <utility>
 
 // The per-user store of named text values: QSettings("Marlowix", "Tessaline").
 // Every value is text; the readers below turn it into what a control needs and throw
@@ -9,6 +12,8 @@
 QString GetSetting(const QString &key, const QString &defaultValue = {});
 QString GetSetting(const QString &key, int defaultValue);
 void SaveSetting(const QString &key, const QString &value);
+// Several values in one write of the file.
+void SaveSettings(const QList<std::pair<QString, QString>> &values);
 // Takes the value out of the file altogether.
 void RemoveSetting(const QString &key);
 

@@ -93,6 +93,29 @@ private Q_SLOTS:
         QCOMPARE(GetSetting(QStringLiteral("User"), QStringLiteral("fallback")), QString());
     }
 
+    void severalValuesInOneWriteAndNoWriteWhenNothingChanged()
+    {
+        SaveSettings({{QStringLiteral("Option1"), QStringLiteral("True")},
+                      {QStringLiteral("GmailSearch"), QString()}});
+        QCOMPARE(GetSetting(QStringLiteral("Option1")), QStringLiteral("True"));
+        QCOMPARE(GetSetting(QStringLiteral("GmailSearch"), QStringLiteral("absent")), QString());
+        const auto inode = [] {
+            struct stat status
+            {
+            };
+            return ::stat(QFile::encodeName(SettingsFilePath()).constData(), &status) == 0
+                ? status.st_ino
+                : ino_t(0);
+        };
+        const ino_t written = inode();
+        SaveSetting(QStringLiteral("Option1"), QStringLiteral("True"));
+        QCOMPARE(inode(), written); // the file was not written again
+        SaveSettings({{QStringLiteral("Option1"), QStringLiteral("True")},
+                      {QStringLiteral("Option2"), QStringLiteral("False")}});
+        QVERIFY(inode() != written); // written anew, so the check above could see a write
+        QCOMPARE(GetSetting(QStringLiteral("Option2")), QStringLiteral("False"));
+    }
+
     void keysAreIndependent()
     {
         SaveSetting(QStringLiteral("StartWith"), QStringLiteral("<b>"));
