@@ -186,6 +186,8 @@ bool MessagePrefetcher::startSections(qint64 number)
     if (from == m_planned.cend())
         return false;
     const QByteArray items = from->items;
+    // Half the budget a batch: the next one can go out while this one's messages are used.
+    const qint64 batchBytes = std::max<qint64>(1, m_limits.bufferBytes / 2);
     InFlight request {Kind::Sections, 0, 0, {}};
     QList<qint64> numbers;
     qint64 bytes = 0;
@@ -194,8 +196,8 @@ bool MessagePrefetcher::startSections(qint64 number)
         if (it->items != items)
             continue;
         if (!numbers.isEmpty()
-            && (bytes + it->estimatedBytes > m_limits.bufferBytes
-                || numbers.size() >= maxMessagesPerBatch || setLength > maxSequenceSetLength))
+            && (bytes + it->estimatedBytes > batchBytes || numbers.size() >= maxMessagesPerBatch
+                || setLength > maxSequenceSetLength))
             break;
         bytes += it->estimatedBytes;
         setLength += QByteArray::number(m_list.uidAt(it->number).value_or(0)).size() + 1;
