@@ -47,17 +47,37 @@ void AppendEscape(char16_t unit, QByteArray &out)
     out.append(escaped, sizeof escaped);
 }
 
+// The first unit from `from` on that needs an escape, or the text's size. Whole blocks are
+// tested without a branch per unit, so that most rows (nothing to escape) pass at memory speed.
+qsizetype NextEscape(QStringView text, qsizetype from)
+{
+    constexpr qsizetype block = 16;
+    const char16_t *units = text.utf16();
+    const qsizetype size = text.size();
+    qsizetype at = from;
+    for (; at + block <= size; at += block) {
+        unsigned any = 0;
+        for (qsizetype i = 0; i < block; ++i) {
+            const char16_t unit = units[at + i];
+            any |= unsigned(unit < 0x20) | unsigned(unit == u'"') | unsigned(unit == u'\\')
+                | unsigned((unit & 0xFFFE) == 0x2028);
+        }
+        if (any)
+            break;
+    }
+    while (at < size && !NeedsEscape(units[at]))
+        ++at;
+    return at;
+}
+
 // Runs of characters that need no escape are converted whole.
 void AppendJsonString(QStringView text, QByteArray &out)
 {
     out += '"';
     qsizetype plainStart = 0;
-    for (qsizetype at = 0; at < text.size(); ++at) {
-        const char16_t unit = text[at].unicode();
-        if (!NeedsEscape(unit))
-            continue;
+    for (qsizetype at = NextEscape(text, 0); at < text.size(); at = NextEscape(text, at + 1)) {
         AppendUtf8(text.sliced(plainStart, at - plainStart), out);
-        AppendEscape(unit, out);
+        AppendEscape(text[at].unicode(), out);
         plainStart = at + 1;
     }
     AppendUtf8(text.sliced(plainStart), out);

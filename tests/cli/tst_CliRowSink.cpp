@@ -105,6 +105,9 @@ void tst_CliRowSink::jsonStringRoundTrips_data()
     QTest::newRow("non-ASCII") << u"Réunion d’équipe à Paris — 日本"_s;
     QTest::newRow("line and paragraph separators") << u"a\u2028b\u2029c"_s;
     QTest::newRow("astral plane") << u"emoji \U0001F600 end"_s;
+    // Escapes at and around the edges of the blocks the scan tests at once.
+    QTest::newRow("escapes after long plain runs")
+        << QString(16, u'a') + u'"' + QString(14, u'b') + u"\\\u2029"_s + QString(33, u'c') + u'\n';
 }
 
 void tst_CliRowSink::jsonStringRoundTrips()
