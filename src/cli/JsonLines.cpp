@@ -2,6 +2,10 @@
 
 #include "Utf8Append.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // U+2028 and U+2029 are valid JSON but end lines in some readers; they are escaped too.
@@ -47,24 +51,30 @@ void AppendEscape(char16_t unit, QByteArray &out)
     out.append(escaped, sizeof escaped);
 }
 
-// The first unit from `from` on that needs an escape, or the text's size. Whole blocks are
-// tested without a branch per unit, so that most rows (nothing to escape) pass at memory speed.
+// The first unit from `from` on that needs an escape, or the text's size. Most rows have nothing
+// to escape: eight units are tested at once where the processor allows it.
 qsizetype NextEscape(QStringView text, qsizetype from)
 {
-    constexpr qsizetype block = 16;
     const char16_t *units = text.utf16();
     const qsizetype size = text.size();
     qsizetype at = from;
-    for (; at + block <= size; at += block) {
-        unsigned any = 0;
-        for (qsizetype i = 0; i < block; ++i) {
-            const char16_t unit = units[at + i];
-            any |= unsigned(unit < 0x20) | unsigned(unit == u'"') | unsigned(unit == u'\\')
-                | unsigned((unit & 0xFFFE) == 0x2028);
-        }
-        if (any)
+#if defined(__SSE2__)
+    const __m128i lastControl = _mm_set1_epi16(0x1F);
+    const __m128i quote = _mm_set1_epi16(u'"');
+    const __m128i backslash = _mm_set1_epi16(u'\\');
+    const __m128i separatorBits = _mm_set1_epi16(short(0xFFFE));
+    const __m128i separators = _mm_set1_epi16(0x2028); // and 0x2029
+    for (; at + 8 <= size; at += 8) {
+        const __m128i eight = _mm_loadu_si128(reinterpret_cast<const __m128i *>(units + at));
+        const __m128i control =
+            _mm_cmpeq_epi16(_mm_subs_epu16(eight, lastControl), _mm_setzero_si128());
+        const __m128i marks =
+            _mm_or_si128(_mm_cmpeq_epi16(eight, quote), _mm_cmpeq_epi16(eight, backslash));
+        const __m128i separator = _mm_cmpeq_epi16(_mm_and_si128(eight, separatorBits), separators);
+        if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(control, marks), separator)) != 0)
             break;
     }
+#endif
     while (at < size && !NeedsEscape(units[at]))
         ++at;
     return at;
