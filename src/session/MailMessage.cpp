@@ -1,7 +1,5 @@
 #include "MailMessage.h"
 
-#include "imap/KeptMessage.h"
-
 #include "GMimeHandle.h"
 #include "HeaderBlock.h"
 #include "HeaderText.h"
@@ -375,49 +373,4 @@ std::optional<MailMessage> MailMessage::fromParts(const QByteArray &header,
     result.plainTextBody = plain ? *plain : result.htmlTextBody;
     setReason(failureReason, {});
     return result;
-}
-
-namespace {
-
-// Kept for long: the encoder's room for the worst case (three bytes a character) is given back.
-QByteArray compactUtf8(const QString &text)
-{
-    QByteArray bytes = text.toUtf8();
-    bytes.squeeze();
-    return bytes;
-}
-
-} // namespace
-
-KeptMessage MailMessage::kept(bool htmlIncluded) const
-{
-    KeptMessage kept;
-    kept.from = compactUtf8(from);
-    kept.fromName = compactUtf8(fromName);
-    kept.fromAddress = compactUtf8(fromAddress);
-    kept.subject = compactUtf8(subject);
-    if (date.isValid())
-        kept.dateSeconds = date.toSecsSinceEpoch();
-    kept.htmlTextBody = compactUtf8(htmlTextBody);
-    // Without a plain part the HTML source is the plain text too: kept once.
-    kept.plainIsHtml = !htmlTextBody.isEmpty() && plainTextBody == htmlTextBody;
-    if (!kept.plainIsHtml)
-        kept.plainTextBody = compactUtf8(plainTextBody);
-    kept.htmlIncluded = htmlIncluded;
-    return kept;
-}
-
-MailMessage MailMessage::fromKept(const KeptMessage &kept)
-{
-    MailMessage message;
-    message.from = QString::fromUtf8(kept.from);
-    message.fromName = QString::fromUtf8(kept.fromName);
-    message.fromAddress = QString::fromUtf8(kept.fromAddress);
-    message.subject = QString::fromUtf8(kept.subject);
-    if (kept.dateSeconds)
-        message.date = QDateTime::fromSecsSinceEpoch(*kept.dateSeconds);
-    message.htmlTextBody = QString::fromUtf8(kept.htmlTextBody);
-    message.plainTextBody =
-        kept.plainIsHtml ? message.htmlTextBody : QString::fromUtf8(kept.plainTextBody);
-    return message;
 }

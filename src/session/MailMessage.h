@@ -6,8 +6,6 @@
 
 #include <optional>
 
-struct KeptMessage;
-
 // One fetched message, decoded to Unicode. Text bodies use CR LF line breaks.
 struct MailMessage
 {
@@ -34,9 +32,4 @@ struct MailMessage
                                                 const std::optional<QByteArray> &plainPart,
                                                 const std::optional<QByteArray> &htmlPart,
                                                 QString *failureReason = nullptr);
-
-    // The texts a later run needs, kept compactly; `htmlIncluded`: the HTML part was read too.
-    KeptMessage kept(bool htmlIncluded) const;
-    // The message as it was read when `kept` was made.
-    static MailMessage fromKept(const KeptMessage &kept);
 };

@@ -1,5 +1,7 @@
 #include "MailMessageSource.h"
 
+#include "KeptTexts.h"
+
 #include "imap/FetchFailure.h"
 #include "imap/FetchedMessage.h"
 #include "imap/ImapChannel.h"
@@ -177,13 +179,13 @@ std::optional<MailMessage> MailMessageSource::keptOrFetched(int number, int &rec
                                                             FetchFailure &failure)
 {
     if (const std::optional<KeptMessage> kept = m_kept.find(number, m_fetchHtml))
-        return MailMessage::fromKept(*kept);
+        return KeptTexts::message(*kept);
     bool htmlIncluded = true;
     std::optional<MailMessage> message = fetchAhead(number, reconnects, failure, htmlIncluded);
     if (!listStillHolds(failure))
         return std::nullopt;
     if (message)
-        m_kept.keep(number, message->kept(htmlIncluded));
+        m_kept.keep(number, KeptTexts::of(*message, htmlIncluded));
     return message;
 }
 
