@@ -29,33 +29,6 @@ bool isOneCommandLine(const QByteArray &line)
         && !line.trimmed().isEmpty();
 }
 
-// A LIST line's attributes: its special-use flag, and whether the mailbox can be opened.
-ListedFolder listedFolder(const ImapValue &attributes, const QByteArray &encodedName)
-{
-    ListedFolder folder;
-    folder.name = MailboxNameCodec::decode(encodedName);
-    for (const ImapValue &attribute : attributes.items()) {
-        const QString text = QString::fromLatin1(attribute.bytes());
-        if (text.compare(u"\\Noselect", Qt::CaseInsensitive) == 0
-            || text.compare(u"\\NonExistent", Qt::CaseInsensitive) == 0)
-            folder.selectable = false;
-        else if (const std::optional<SystemFolder> use = SystemFolders::byFlag(text);
-                 use && folder.specialUse.isEmpty())
-            folder.specialUse = SystemFolders::flag(*use);
-    }
-    return folder;
-}
-
-FolderListing listedFolders(const ImapReply &reply)
-{
-    FolderListing folders;
-    for (const ImapResponse &response : reply.untagged) {
-        if (response.name == "LIST" && response.values.size() == 3)
-            folders.append(listedFolder(response.values.at(0), response.values.at(2).bytes()));
-    }
-    return folders;
-}
-
 ImapComponent::FetchFailureKind kindOf(const FetchFailure &failure)
 {
     using Kind = ImapComponent::FetchFailureKind;
@@ -359,7 +332,7 @@ std::optional<FolderListing> ImapComponent::ListFolders(const QString &reference
         const ImapReply reply = state.channel.runResuming(command);
         if (!state.note(reply))
             return std::optional<FolderListing>();
-        return std::optional<FolderListing>(listedFolders(reply));
+        return std::optional<FolderListing>(ListedFoldersOf(reply));
     });
 }
 

@@ -17,5 +17,9 @@ struct ListedFolder
 
 using FolderListing = QList<ListedFolder>;
 
+struct ImapReply;
+
+// The mailboxes of a LIST reply's lines, in their order.
+FolderListing ListedFoldersOf(const ImapReply &reply);
 // The names alone, in listing order.
 QStringList ListedNames(const FolderListing &listing);
