@@ -62,15 +62,8 @@ ImapReply MailMessageSource::selectForCount(const QString &mailbox, bool wholeMa
         || !behind.at(1).isOk())
         return reply;
     m_sizesAhead.fill(-1, m_list.size());
-    for (const ImapResponse &response : behind.at(1).untagged) {
-        const std::optional<ImapValue> uid = response.fetchItem("UID");
-        const std::optional<ImapValue> size = response.fetchItem("RFC822.SIZE");
-        const std::optional<qint64> position = response.name == "FETCH" && uid && size
-            ? m_list.positionOf(quint32(uid->toNumber().value_or(0)))
-            : std::nullopt;
-        if (position)
-            m_sizesAhead[*position - 1] = size->toNumber().value_or(0);
-    }
+    forEachSize(behind.at(1),
+                [this](qint64 position, qint64 size) { m_sizesAhead[position - 1] = size; });
     m_sizesSelection = m_channel.selection();
     return reply;
 }
@@ -263,17 +256,26 @@ std::optional<MailMessage> MailMessageSource::readFetched(const FetchedMessage &
 qint64 MailMessageSource::sizesIn(const ImapReply &reply, int first, int last) const
 {
     qint64 bytes = 0;
+    forEachSize(reply, [&](qint64 position, qint64 size) {
+        if (position >= first && position <= last)
+            bytes += size;
+    });
+    return bytes;
+}
+
+// Every FETCH reply's RFC822.SIZE, by the list position of the UID it names.
+void MailMessageSource::forEachSize(const ImapReply &reply,
+                                    const std::function<void(qint64, qint64)> &use) const
+{
     for (const ImapResponse &response : reply.untagged) {
         const std::optional<ImapValue> uid = response.fetchItem("UID");
         const std::optional<ImapValue> size = response.fetchItem("RFC822.SIZE");
         if (response.name != "FETCH" || !uid || !size)
             continue;
-        const std::optional<qint64> position =
-            m_list.positionOf(quint32(uid->toNumber().value_or(0)));
-        if (position && *position >= first && *position <= last)
-            bytes += size->toNumber().value_or(0);
+        if (const std::optional<qint64> position =
+                m_list.positionOf(quint32(uid->toNumber().value_or(0))))
+            use(*position, size->toNumber().value_or(0));
     }
-    return bytes;
 }
 
 // From RFC822.SIZE, the size of each whole message: an upper bound, since a run fetches only

@@ -8,6 +8,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -63,6 +64,7 @@ private:
     std::optional<ImapReply> listWithFirstWindow(const ImapCommand &search, qint64 first);
     bool takeList(const ImapReply &reply, FetchFailure &failure);
     qint64 sizesIn(const ImapReply &reply, int first, int last) const;
+    void forEachSize(const ImapReply &reply, const std::function<void(qint64, qint64)> &use) const;
     std::optional<qint64> sizesAheadOf(int first, int last);
     bool isHeld(qint64 position) const { return m_kept.isHeld(position, m_fetchHtml); }
     std::optional<MailMessage> keptOrFetched(int number, int &reconnects, FetchFailure &failure);
